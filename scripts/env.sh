@@ -10,21 +10,22 @@ export WINEARCH=win64
 
 # Starts a private Xvfb; sets DISPLAY and VISTREL_XVFB_PID.
 vistrel_start_xvfb() {
-    local n
-    for n in $(seq 91 130); do
-        if [ ! -e "/tmp/.X$n-lock" ] && [ ! -e "/tmp/.X11-unix/X$n" ]; then
-            Xvfb ":$n" -screen 0 "${VISTREL_XVFB_SCREEN:-1280x800x24}" -nolisten tcp >/dev/null 2>&1 &
-            VISTREL_XVFB_PID=$!
-            for _ in $(seq 1 50); do
-                [ -e "/tmp/.X11-unix/X$n" ] && break
-                sleep 0.1
-            done
-            export DISPLAY=":$n"
-            return 0
-        fi
+    local fdfile n
+    fdfile="$(mktemp)"
+    # Xvfb picks a free display number itself and writes it to the descriptor.
+    Xvfb -displayfd 3 -screen 0 "${VISTREL_XVFB_SCREEN:-1280x800x24}" -nolisten tcp 3>"$fdfile" >/dev/null 2>&1 &
+    VISTREL_XVFB_PID=$!
+    for _ in $(seq 1 100); do
+        n="$(cat "$fdfile" 2>/dev/null)"
+        [ -n "$n" ] && break
+        sleep 0.1
     done
-    echo "no free X display number" >&2
-    return 1
+    rm -f "$fdfile"
+    if [ -z "$n" ]; then
+        echo "Xvfb did not start" >&2
+        return 1
+    fi
+    export DISPLAY=":$n"
 }
 
 vistrel_stop_xvfb() {

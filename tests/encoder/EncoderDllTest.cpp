@@ -2,6 +2,7 @@
 #include "encoder/Vistrelenc.h"
 
 #include <gmock/gmock.h>
+#include <cstdio>
 #include <string>
 #include <thread>
 

@@ -1,4 +1,5 @@
 // The exported records and their checks, with no encoder involved.
+#include "TextField.h"
 #include "encoder/MSEncoder.h"
 
 #include <gmock/gmock.h>
@@ -44,7 +45,7 @@ TEST(EncoderCreator, ReadsOnlyTheFieldsOfItsType) {
     SEncoderSource s{};
     s.rcCapture = {1, 2, 3, 4};
     s.hWnd = reinterpret_cast<HWND>(0x1234);
-    wcscpy(s.szVideoDevice, L"Camera");
+    SetField(s.szVideoDevice, L"Camera");
 
     s.nSourceType = SENCODER_SOURCE_SCREEN;
     Closer screen{SEncoderCreator(&s)};
@@ -93,7 +94,7 @@ TEST(EncoderCreator, RectangleBecomesEven) {
 
 TEST(EncoderCreator, AudioNameOnlyWhenAudioIsOn) {
     SEncoderSource s{};
-    wcscpy(s.szAudioDevice, L"Line In");
+    SetField(s.szAudioDevice, L"Line In");
     Closer off{SEncoderCreator(&s)};
     EXPECT_TRUE(Instance(off.h)->m_strAudioDevice.empty());
     s.bAudioOn = 1;

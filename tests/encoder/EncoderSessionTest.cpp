@@ -1,6 +1,7 @@
 // The session over the fake automation objects: the real library code, with object
 // creation handed to the fakes.
 #include "FakeEncoder.h"
+#include "TextField.h"
 #include "TraceCapture.h"
 
 #include "encoder/MSEncoder.h"
@@ -22,7 +23,7 @@ SEncoderSource Screen(const wchar_t* audio = nullptr) {
     s.nSourceType = SENCODER_SOURCE_SCREEN;
     if (audio) {
         s.bAudioOn = 1;
-        wcsncpy(s.szAudioDevice, audio, 63);
+        SetField(s.szAudioDevice, audio);
     }
     return s;
 }
@@ -222,7 +223,7 @@ TEST_F(EncoderSession, WindowWritesTheLow32BitsOfItsHandle) {
 TEST_F(EncoderSession, DeviceSourceWritesNoProperties) {
     SEncoderSource s{};
     s.nSourceType = SENCODER_SOURCE_DEVICE;
-    wcscpy(s.szVideoDevice, L"USB Camera");
+    SetField(s.szVideoDevice, L"USB Camera");
     Outcome o = Run(s, Param(640, 480));
     EXPECT_EQ(o.start, 0);
     EXPECT_TRUE(Logged("video1.SetInput('Device://USB Camera', '', '')"));
@@ -271,7 +272,7 @@ TEST_F(EncoderSession, SourceSetupFailuresAreNotReported) {
     fake::TheWorld().Fail("video1.Write Left");
     SEncoderSource withAudio = Rect(100, 100, 740, 580);
     withAudio.bAudioOn = 1;
-    wcscpy(withAudio.szAudioDevice, L"Mic");
+    SetField(withAudio.szAudioDevice, L"Mic");
     Outcome o = Run(withAudio, Param(640, 480));
     EXPECT_EQ(o.start, 0);
     EXPECT_THAT(Matching(".Write "), ElementsAre("video1.Write Screen=bool:0", "video1.Write Left=i4:100"));

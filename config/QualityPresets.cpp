@@ -4,6 +4,8 @@
 
 #include <shlwapi.h>
 
+#include <iterator>
+
 namespace {
 
 struct QualityPreset {
@@ -27,7 +29,7 @@ constexpr int kHigh = 1;
 } // namespace
 
 void GetQualityPreset(int quality, SEncoderParam& param) {
-    const QualityPreset& row = kPresets[quality >= 0 && quality < 5 ? quality : kHigh];
+    const QualityPreset& row = kPresets[quality >= 0 && quality < static_cast<int>(std::size(kPresets)) ? quality : kHigh];
     param.nVideoBitrate = row.videoBitrate;
     param.nFrameRate = row.fps;
     param.nAudioSampleRate = row.sample;

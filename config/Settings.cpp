@@ -6,9 +6,11 @@
 #include <shlobj.h>
 #include <shlwapi.h>
 
+#include <algorithm>
 #include <climits>
 #include <cstring>
 #include <cwchar>
+#include <utility>
 
 namespace {
 
@@ -118,7 +120,7 @@ public:
     // as a space.
     template <size_t N>
     void Text(const wchar_t* section, const wchar_t* key, const wchar_t (&field)[N]) const {
-        std::wstring value(field, ::wcsnlen(field, N));
+        std::wstring value(field, std::find(field, field + N, L'\0'));
         for (wchar_t& c : value)
             if (c == L'\r' || c == L'\n') c = L' ';
         Write(section, key, value);

@@ -378,13 +378,15 @@ TEST_F(SettingsTest, OverlongTextsAreCutToTheirFields) {
     const std::wstring face = std::wstring(30, L'F') + L"\xD83D\xDE00" + L"tail";
     LoadFrom(L"[Video]\r\nCameraName=" + longText + L"\r\nOutDir=" + longText +
              L"\r\n[Audio]\r\nDeviceName=" + longText + L"\r\nLineName=" + std::wstring(32, L'N') +
-             L"\r\n[VideoTitle]\r\nTitle=" + longText + L"\r\nFontName=" + face + L"\r\n");
+             L"\r\n[VideoTitle]\r\nTitle=" + longText + L"\r\nFontName=" + face +
+             L"\r\n[VideoWatermask]\r\nPath=" + std::wstring(258, L'P') + L"\xD83D\xDE00" + L"tail\r\n");
     EXPECT_EQ(std::wstring(s.video.szCameraName), std::wstring(259, L'L'));
     EXPECT_EQ(std::wstring(s.video.szOutDir), std::wstring(259, L'L'));
     EXPECT_EQ(std::wstring(s.audio.szDeviceName), std::wstring(31, L'L'));
     EXPECT_EQ(std::wstring(s.audio.szLineName), std::wstring(31, L'N'));
     EXPECT_EQ(std::wstring(s.advanced.title.szTitle), std::wstring(259, L'L'));
     EXPECT_EQ(std::wstring(s.advanced.title.lfFont.lfFaceName), std::wstring(30, L'F'));
+    EXPECT_EQ(std::wstring(s.advanced.watermark.szPath), std::wstring(258, L'P'));
 }
 
 TEST_F(SettingsTest, SavedTextsStayInsideTheirFieldsAndLines) {

@@ -8,6 +8,7 @@
 #include "encoder/ObjectCreation.h"
 
 #include <gmock/gmock.h>
+#include <algorithm>
 #include <cwchar>
 #include <thread>
 

@@ -9,6 +9,7 @@
 
 #include <gmock/gmock.h>
 #include <algorithm>
+#include <cstdio>
 #include <cwchar>
 #include <thread>
 
@@ -432,6 +433,11 @@ INSTANTIATE_TEST_SUITE_P(All, EncoderStepCodes, ::testing::Values(
     StepCase{"group1.put Profile", false, EncoderStep::GroupProfile},
     StepCase{"encoder1.get File", false, EncoderStep::File},
     StepCase{"file1.put LocalFileName", false, EncoderStep::LocalFileName},
-    StepCase{"encoder1.PrepareToEncode", false, EncoderStep::PrepareToEncode}));
+    StepCase{"encoder1.PrepareToEncode", false, EncoderStep::PrepareToEncode}),
+    [](const ::testing::TestParamInfo<StepCase>& info) {
+        char name[32];
+        std::snprintf(name, sizeof name, "Code%08X", static_cast<unsigned>(info.param.code));
+        return std::string(name);
+    });
 
 } // namespace

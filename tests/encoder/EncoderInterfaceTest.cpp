@@ -165,3 +165,19 @@ TEST(EncoderSetOutputPath, NullStoresTheEmptyPath) {
 }
 
 } // namespace
+
+namespace {
+
+// Outside the calling order, but an instance without an encoder must not fall over.
+TEST(EncoderControls, WithoutAStartedEncoderDoNothing) {
+    SEncoderSource s{};
+    SENCODER_HANDLE h = SEncoderCreator(&s);
+    ASSERT_NE(h, nullptr);
+    EXPECT_EQ(SEncoderPause(h), 0);
+    EXPECT_EQ(SEncoderContinue(h), 0);
+    EXPECT_EQ(SEncoderStop(h), 0);
+    EXPECT_EQ(SEncoderClose(h), 0);
+    EXPECT_EQ(CMSEncoder::LiveCount(), 0);
+}
+
+} // namespace

@@ -2,6 +2,7 @@
 #include "config/Language.h"
 #include "config/LanguageFormat.h"
 #include "LanguageTestSupport.h"
+#include "toolkit/Raii.h"
 
 #include <gtest/gtest.h>
 
@@ -20,12 +21,11 @@ std::wstring LanguageFileText(int id, const std::wstring& name, const std::wstri
 std::vector<std::wstring> ListingOrder(const std::wstring& folder) {
     std::vector<std::wstring> names;
     WIN32_FIND_DATAW data{};
-    HANDLE find = ::FindFirstFileW((folder + L"*.*").c_str(), &data);
-    if (find == INVALID_HANDLE_VALUE) return names;
+    vt::UniqueFindHandle find(::FindFirstFileW((folder + L"*.*").c_str(), &data));
+    if (!find) return names;
     do {
         if (!(data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) names.push_back(data.cFileName);
-    } while (::FindNextFileW(find, &data));
-    ::FindClose(find);
+    } while (::FindNextFileW(find.Get(), &data));
     return names;
 }
 

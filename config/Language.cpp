@@ -4,6 +4,7 @@
 
 #include <shlwapi.h>
 
+#include <initializer_list>
 #include <mutex>
 
 namespace {

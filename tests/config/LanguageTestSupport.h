@@ -21,7 +21,8 @@ public:
         ::GetTempPathW(MAX_PATH, temp);
         m_path = std::wstring(temp) + L"vistrel_lang_" + std::to_wstring(::GetCurrentProcessId()) + L"_" +
                  std::to_wstring(++counter) + L"\\";
-        std::filesystem::remove_all(m_path);
+        std::error_code ignored;
+        std::filesystem::remove_all(m_path, ignored);
         ::CreateDirectoryW(m_path.c_str(), nullptr);
     }
     ~TempFolder() {

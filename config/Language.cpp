@@ -19,6 +19,7 @@ struct LanguageState {
     std::vector<LanguageEntry> list;
     int currentId = kDefaultLanguage;
     std::wstring currentFile;
+    bool selected = false;
 };
 
 LanguageState& State() {
@@ -87,6 +88,12 @@ std::wstring CurrentLanguageFile() {
     return state.currentFile;
 }
 
+bool IsLanguageSelected() {
+    LanguageState& state = State();
+    std::lock_guard<std::mutex> guard(state.lock);
+    return state.selected;
+}
+
 int BuildLanguageList(const std::wstring& folder) {
     if (folder.empty() || !::PathFileExistsW(folder.c_str())) return 1;
     const std::wstring base = WithBackslash(folder);
@@ -128,6 +135,7 @@ std::wstring SelectLanguageFile(int languageId) {
     }
     state.currentId = chosen;
     state.currentFile = result;
+    state.selected = true;
     return result;
 }
 

@@ -30,6 +30,8 @@ int LanguageFlagImage(int languageId);
 std::vector<LanguageEntry> LanguageList();
 int CurrentLanguageId();             // 1033 until a language is selected
 std::wstring CurrentLanguageFile();  // empty until a language is selected
+// Whether SelectLanguageFile has run; before that no language is in force yet.
+bool IsLanguageSelected();
 
 // Fills the list from every file in the folder that declares an ID other than -1
 // in "General Settings", in listing order. Returns 1 when the folder does not

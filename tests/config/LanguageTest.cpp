@@ -1,6 +1,7 @@
 // Language list, selection, text lookup, start-up steps and the safe formatter.
 #include "config/Language.h"
 #include "config/LanguageFormat.h"
+#include "config/Settings.h"
 #include "LanguageTestSupport.h"
 #include "toolkit/Raii.h"
 
@@ -239,4 +240,21 @@ TEST(LanguageFormat, LeavesEveryOtherPercentSequenceAsText) {
     EXPECT_EQ(L"", FormatLanguageText(L"", L"x"));
     EXPECT_EQ(L"%d %n 50% x %x", FormatLanguageText(L"%d %n 50% %s %x", L"x"));
     EXPECT_EQ(L"%l x", FormatLanguageText(L"%l %s", L"x"));
+}
+
+TEST(LanguageInForce, IsWhatTheSettingsSaveOnceALanguageIsChosen) {
+    TempFolder folder;
+    WriteLanguageFile(folder.Path() + L"English.ini", LanguageFileText(1033, L"English"));
+    ASSERT_EQ(0, BuildLanguageList(folder.Path()));
+    SetSettingsFolderOverride(folder.Path());
+    RecorderSettings settings{};
+    ResetSettingsToDefaults(settings, nullptr);
+    settings.nLanguage = 1041;
+
+    // No Japanese file: English is in force, and English is stored.
+    SelectLanguageFile(1041);
+    EXPECT_EQ(1033, LanguageInForce(settings));
+    SaveSettings(settings);
+    EXPECT_EQ(1033u, ::GetPrivateProfileIntW(L"Main", L"Language", 0, SettingsFilePath().c_str()));
+    SetSettingsFolderOverride(L"");
 }

@@ -1,5 +1,6 @@
 // Program entry. The main window is not part of this build yet: a plain window
 // says so, so that the start-up path and the framework run end to end.
+#include "devices/DeviceLibrary.h"
 #include "toolkit/GdiPlus.h"
 #include "toolkit/Wnd.h"
 
@@ -8,6 +9,9 @@
 namespace {
 
 class CPlaceholderWnd : public vt::CWnd {
+public:
+    int m_cameras = 0;
+
 protected:
     LRESULT WindowProc(UINT msg, WPARAM wParam, LPARAM lParam) override {
         switch (msg) {
@@ -18,8 +22,9 @@ protected:
             ::GetClientRect(m_hWnd, &rc);
             ::FillRect(dc, &rc, reinterpret_cast<HBRUSH>(COLOR_WINDOW + 1));
             ::SetBkMode(dc, TRANSPARENT);
-            ::DrawTextW(dc, L"Vistrel 1.0: the main window is not built yet.", -1, &rc,
-                        DT_CENTER | DT_VCENTER | DT_SINGLELINE);
+            wchar_t text[96];
+            ::wsprintfW(text, L"Vistrel 1.0: the main window is not built yet. Cameras: %d", m_cameras);
+            ::DrawTextW(dc, text, -1, &rc, DT_CENTER | DT_VCENTER | DT_SINGLELINE);
             ::EndPaint(m_hWnd, &ps);
             return 0;
         }
@@ -40,6 +45,7 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int show) {
     ::InitCommonControlsEx(&icc);
 
     CPlaceholderWnd wnd;
+    wnd.m_cameras = apiCameraGetCount();
     if (!wnd.CreateEx(0, nullptr, L"Vistrel", WS_OVERLAPPEDWINDOW, CW_USEDEFAULT, CW_USEDEFAULT, 420, 160, nullptr))
         return 1;
     ::ShowWindow(wnd.GetSafeHwnd(), show);

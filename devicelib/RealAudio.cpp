@@ -300,6 +300,19 @@ bool MixerLines(int index, AudioInputLines* out) {
     return true;
 }
 
+// The endpoint's volume; without an endpoint that takes it, the recording master of the mixer.
+bool SetRecordingVolume(int index, uint32_t volume) {
+    {
+        CallApartment com;
+        if (com.Ok()) {
+            if (ComPtr<IAudioEndpointVolume> ev = EndpointVolume(index))
+                if (SUCCEEDED(ev->SetMasterVolumeLevelScalar(volume / 100.0f, nullptr))) return true;
+        }
+    }
+    MixerInputs in;
+    return OpenInputs(index, &in) && SetVolume(in.mixer, in.master, volume);
+}
+
 } // namespace
 
 unsigned int RealAudioCount() {
@@ -339,16 +352,7 @@ bool RealAudioSetLine(int index, const AudioInputLine& line) {
     if (!DeviceName(index, &device)) return false;
     const uint32_t volume = line.nVolume > 100 ? 100 : line.nVolume;
     const std::wstring_view name = FieldText(line.szName, AUDIO_NAME_CHARS);
-    if (name.empty()) {
-        CallApartment com;
-        if (com.Ok()) {
-            if (ComPtr<IAudioEndpointVolume> ev = EndpointVolume(index))
-                return SUCCEEDED(ev->SetMasterVolumeLevelScalar(volume / 100.0f, nullptr));
-        }
-        // No endpoint: the recording master of the mixer.
-        MixerInputs in;
-        return OpenInputs(index, &in) && SetVolume(in.mixer, in.master, volume);
-    }
+    if (name.empty()) return SetRecordingVolume(index, volume);
     MixerInputs in;
     if (OpenInputs(index, &in)) {
         for (const MixerLine& l : in.lines) {
@@ -359,13 +363,7 @@ bool RealAudioSetLine(int index, const AudioInputLine& line) {
         }
     }
     // The single entry of a device whose endpoint carries the volume.
-    if (name == std::wstring_view(device).substr(0, AUDIO_NAME_CHARS - 1)) {
-        CallApartment com;
-        if (com.Ok()) {
-            if (ComPtr<IAudioEndpointVolume> ev = EndpointVolume(index))
-                return SUCCEEDED(ev->SetMasterVolumeLevelScalar(volume / 100.0f, nullptr));
-        }
-    }
+    if (name == std::wstring_view(device).substr(0, AUDIO_NAME_CHARS - 1)) return SetRecordingVolume(index, volume);
     return false;
 }
 

@@ -9,6 +9,7 @@
 #include <mmsystem.h>
 #include <psapi.h>
 
+#include <algorithm>
 #include <atomic>
 #include <cstring>
 #include <string>
@@ -377,6 +378,32 @@ TEST(Threads, ListingOpeningAndClosingAtOnce) {
     }
     for (auto& th : threads) th.join();
     EXPECT_EQ(0, failures.load());
+}
+
+TEST(Threads, CloseWhileAnotherThreadPullsFrames) {
+    VirtualDevicesVariable v(L"camera:A@320x240");
+    for (int round = 0; round < 10; ++round) {
+        CAMERA_HANDLE cam = CameraOpen(0, 320, 240, 24);
+        ASSERT_NE(nullptr, cam);
+        std::atomic<bool> closed{false};
+        std::atomic<int> afterClose{0};
+        std::thread puller([&] {
+            for (int i = 0; i < 2000; ++i) {
+                bool wasClosed = closed.load();
+                int64_t stride = 0;
+                BYTE* f = CameraGetFrame(cam, &stride, nullptr);
+                BITMAPINFOHEADER h{};
+                int got = CammeraGetBmpInfo(cam, &h);
+                if (wasClosed && (f || got)) ++afterClose;
+                if (wasClosed && i > 200) break;
+            }
+        });
+        ::Sleep(5);
+        CameraClose(cam);
+        closed = true;
+        puller.join();
+        EXPECT_EQ(0, afterClose.load());
+    }
 }
 
 } // namespace

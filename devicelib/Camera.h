@@ -5,7 +5,11 @@
 
 #include <windows.h>
 #include <cstdint>
+#include <functional>
 #include <memory>
+#include <string>
+
+struct IBaseFilter;
 
 namespace devicelib {
 
@@ -24,6 +28,12 @@ std::unique_ptr<Camera> OpenVirtualCamera(const VirtualCamera& camera, int width
 int RealCameraCount();
 bool RealCameraAttr(int index, CameraAttr* attr);
 std::unique_ptr<Camera> OpenRealCamera(int index, int width, int height);
+
+// The same for any capture filter: the factory runs on the camera's graph thread and
+// returns a filter with one reference (or null).
+using CaptureSourceFactory = std::function<IBaseFilter*()>;
+std::unique_ptr<Camera> OpenCaptureSource(CaptureSourceFactory source, int width, int height);
+bool CaptureSourceAttr(IBaseFilter* filter, const std::wstring& name, CameraAttr* attr);
 
 // A header for 24-bit bottom-up frames of that size.
 void FillHeader(BITMAPINFOHEADER* header, int width, int height);

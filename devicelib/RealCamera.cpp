@@ -158,7 +158,8 @@ ComPtr<IBaseFilter> BindDevice(int index, std::wstring* name) {
 
 class RealCameraImpl final : public Camera {
 public:
-    RealCameraImpl(int index, int width, int height) : m_index(index), m_width(width), m_height(height) {}
+    RealCameraImpl(CaptureSourceFactory source, int width, int height)
+        : m_source(std::move(source)), m_width(width), m_height(height) {}
     ~RealCameraImpl() override {
         if (m_thread) {
             ::SetEvent(m_stop.Get());
@@ -236,7 +237,7 @@ private:
     }
 
     bool Build(ComPtr<IGraphBuilder>& graph, ComPtr<IMediaControl>& control, ComPtr<IBaseFilter>& sink) {
-        ComPtr<IBaseFilter> source = BindDevice(m_index, nullptr);
+        ComPtr<IBaseFilter> source = ComPtr<IBaseFilter>::Attach(m_source ? m_source() : nullptr);
         if (!source) return false;
         if (FAILED(::CoCreateInstance(CLSID_FilterGraph, nullptr, CLSCTX_INPROC_SERVER, IID_IGraphBuilder,
                                       graph.PutVoid())))
@@ -285,7 +286,7 @@ private:
         return SUCCEEDED(hr);
     }
 
-    const int m_index;
+    const CaptureSourceFactory m_source;
     const int m_width;
     const int m_height;
     vt::UniqueKernelHandle m_stop;
@@ -312,10 +313,14 @@ bool RealCameraAttr(int index, CameraAttr* attr) {
     if (!com.Ok() || index < 0) return false;
     std::wstring name;
     ComPtr<IBaseFilter> filter = BindDevice(index, &name);
-    if (!filter) return false;
+    return filter && CaptureSourceAttr(filter.Get(), name, attr);
+}
+
+bool CaptureSourceAttr(IBaseFilter* filter, const std::wstring& name, CameraAttr* attr) {
+    if (!filter || !attr) return false;
     std::memset(attr, 0, sizeof(*attr));
     CopyTruncated(attr->szName, CAMERA_NAME_CHARS, name);
-    ComPtr<IPin> out = CapturePin(filter.Get());
+    ComPtr<IPin> out = CapturePin(filter);
     ComPtr<IAMStreamConfig> config;
     if (out && SUCCEEDED(out->QueryInterface(IID_IAMStreamConfig, config.PutVoid())) && config) {
         int n = 0;
@@ -331,11 +336,15 @@ bool RealCameraAttr(int index, CameraAttr* attr) {
     return true;
 }
 
-std::unique_ptr<Camera> OpenRealCamera(int index, int width, int height) {
-    if (index < 0) return nullptr;
-    auto cam = std::unique_ptr<RealCameraImpl>(new (std::nothrow) RealCameraImpl(index, width, height));
+std::unique_ptr<Camera> OpenCaptureSource(CaptureSourceFactory source, int width, int height) {
+    auto cam = std::unique_ptr<RealCameraImpl>(new (std::nothrow) RealCameraImpl(std::move(source), width, height));
     if (!cam || !cam->Start()) return nullptr;
     return cam;
+}
+
+std::unique_ptr<Camera> OpenRealCamera(int index, int width, int height) {
+    if (index < 0) return nullptr;
+    return OpenCaptureSource([index]() -> IBaseFilter* { return BindDevice(index, nullptr).Detach(); }, width, height);
 }
 
 } // namespace devicelib

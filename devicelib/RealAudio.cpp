@@ -306,7 +306,7 @@ bool SetRecordingVolume(int index, uint32_t volume) {
         CallApartment com;
         if (com.Ok()) {
             if (ComPtr<IAudioEndpointVolume> ev = EndpointVolume(index))
-                if (SUCCEEDED(ev->SetMasterVolumeLevelScalar(volume / 100.0f, nullptr))) return true;
+                if (SUCCEEDED(ev->SetMasterVolumeLevelScalar(static_cast<float>(volume) / 100.0f, nullptr))) return true;
         }
     }
     MixerInputs in;

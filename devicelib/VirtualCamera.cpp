@@ -43,7 +43,9 @@ public:
         m_bitmap.Reset(::CreateDIBSection(m_dc.Get(), &bmi, DIB_RGB_COLORS, &bits, nullptr, 0));
         if (!m_bitmap || !bits) return false;
         m_bits = static_cast<BYTE*>(bits);
-        int fontHeight = m_height / 12 < 12 ? 12 : m_height / 12;
+        // Readable at 160x120, not a banner at 1280x720.
+        int fontHeight = m_height / 14;
+        fontHeight = fontHeight < 12 ? 12 : fontHeight > 30 ? 30 : fontHeight;
         m_font.Reset(::CreateFontW(-fontHeight, 0, 0, 0, FW_BOLD, FALSE, FALSE, FALSE, DEFAULT_CHARSET,
                                    OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, NONANTIALIASED_QUALITY,
                                    DEFAULT_PITCH | FF_SWISS, L"Tahoma"));

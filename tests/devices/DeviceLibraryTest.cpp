@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 #include <mmsystem.h>
+#include <objbase.h>
 #include <psapi.h>
 
 #include <algorithm>
@@ -378,6 +379,35 @@ TEST(Threads, ListingOpeningAndClosingAtOnce) {
     }
     for (auto& th : threads) th.join();
     EXPECT_EQ(0, failures.load());
+}
+
+TEST(Threads, CallersComApartmentIsLeftAsItWas) {
+    VirtualDevicesVariable v(L"camera:A@320x240");
+    auto calls = [] {
+        apiCameraGetCount();
+        CameraAttr attr{};
+        apiCameraGetAttr(1, &attr);        // a real index: DirectShow is asked
+        AudioInputLines lines{};
+        apiAudioCardGetInputLine(1, &lines);
+        CameraClose(CameraOpen(1, 320, 240, 24));
+    };
+    HRESULT afterSta = E_FAIL, afterNone = E_FAIL;
+    std::thread sta([&] {
+        ::CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
+        calls();
+        afterSta = ::CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);   // S_FALSE: still the same STA
+        ::CoUninitialize();
+        ::CoUninitialize();
+    });
+    sta.join();
+    std::thread none([&] {
+        calls();
+        afterNone = ::CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);  // S_OK: nothing was left behind
+        if (SUCCEEDED(afterNone)) ::CoUninitialize();
+    });
+    none.join();
+    EXPECT_EQ(S_FALSE, afterSta);
+    EXPECT_EQ(S_OK, afterNone);
 }
 
 TEST(Threads, CloseWhileAnotherThreadPullsFrames) {

@@ -11,8 +11,6 @@ using namespace vt;
 
 namespace {
 
-DWORD GdiCount() { return ::GetGuiResources(::GetCurrentProcess(), GR_GDIOBJECTS); }
-
 struct CountingUnknown : IUnknown {
     LONG refs = 1;
     HRESULT STDMETHODCALLTYPE QueryInterface(REFIID, void** out) override {
@@ -42,20 +40,56 @@ TEST(Raii, GdiObjectsAreDeletedOnceAndMovesTransferOwnership) {
     EXPECT_EQ(::GetObjectType(raw), 0u) << "deleted when the last owner went";
 }
 
-TEST(Raii, RepeatedCreationLeavesTheGdiCountUnchanged) {
-    const DWORD before = GdiCount();
+TEST(Raii, RepeatedCreationLeavesNoGdiObjectBehind) {
+    // Wine reports no GDI object count, so every handle made is checked one by one.
+    std::vector<HGDIOBJ> objects;
+    std::vector<HDC> dcs;
     for (int i = 0; i < 200; ++i) {
         UniqueMemDc dc(::CreateCompatibleDC(nullptr));
         UniqueBitmap bmp(::CreateCompatibleBitmap(dc.Get(), 16, 16));
-        SelectGuard sel(dc.Get(), bmp.Get());
+        SelectGuard sel(dc.Get(), bmp.Get()); // put back before the bitmap goes
         UniqueFont font(::CreateFontW(12, 0, 0, 0, 400, 0, 0, 0, 0, 0, 0, 0, 0, L"Arial"));
         SelectGuard selFont(dc.Get(), font.Get());
         CImage img;
         ASSERT_EQ(LoadImageResource(img, L"", 501), 1);
         std::vector<UniquePen> pens;
         for (int k = 0; k < 5; ++k) pens.emplace_back(::CreatePen(PS_SOLID, 1, RGB(k, 0, 0)));
+        for (auto& p : pens) objects.push_back(p.Get());
+        objects.push_back(bmp.Get());
+        objects.push_back(font.Get());
+        objects.push_back(img.GetBitmap());
+        dcs.push_back(dc.Get());
     }
-    EXPECT_EQ(GdiCount(), before);
+    for (HGDIOBJ o : objects) ASSERT_EQ(::GetObjectType(o), 0u) << "still alive: " << o;
+    for (HDC d : dcs) ASSERT_EQ(::GetObjectType(d), 0u);
+}
+
+namespace {
+int g_closes = 0;
+struct CountingTraits {
+    using Handle = int;
+    static int Null() noexcept { return 0; }
+    static bool Valid(int h) noexcept { return h != 0; }
+    static void Close(int) noexcept { ++g_closes; }
+};
+} // namespace
+
+TEST(Raii, OwnerClosesExactlyOnceThroughMovesAndResets) {
+    g_closes = 0;
+    {
+        UniqueHandle<CountingTraits> a(7);
+        UniqueHandle<CountingTraits> b(std::move(a));
+        UniqueHandle<CountingTraits> c;
+        c = std::move(b);
+        c = std::move(c); // self-move keeps the handle
+        EXPECT_EQ(c.Get(), 7);
+        EXPECT_EQ(g_closes, 0);
+        c.Reset(8);
+        EXPECT_EQ(g_closes, 1);
+        int released = c.Release();
+        EXPECT_EQ(released, 8);
+    }
+    EXPECT_EQ(g_closes, 1) << "a released handle is the caller's";
 }
 
 TEST(Raii, SelectGuardPutsThePreviousObjectBack) {

@@ -247,6 +247,8 @@ private:
         if (!out) return false;
 
         int w = m_width, h = m_height;
+        // The formats at the nearest size, RGB24 first: it saves a converter.
+        std::vector<int> candidates;
         ComPtr<IAMStreamConfig> config;
         if (SUCCEEDED(out->QueryInterface(IID_IAMStreamConfig, config.PutVoid())) && config) {
             std::vector<Capability> caps = Capabilities(config.Get());
@@ -254,20 +256,12 @@ private:
                 std::vector<CameraSize> sizes;
                 for (const Capability& c : caps) sizes.push_back(c.size);
                 CameraSize want = NearestSize(sizes, m_width, m_height);
-                // Of the formats at that size, RGB24 saves a converter.
-                const Capability* chosen = nullptr;
-                for (const Capability& c : caps) {
-                    if (c.size.width != want.width || c.size.height != want.height) continue;
-                    if (!chosen || (c.rgb24 && !chosen->rgb24)) chosen = &c;
-                }
-                if (chosen) {
-                    std::vector<BYTE> scc(4096);
-                    MediaTypePtr mt;
-                    if (SUCCEEDED(config->GetStreamCaps(chosen->index, &mt.p, scc.data())) && mt.p)
-                        config->SetFormat(mt.p);
-                    w = static_cast<int>(want.width);
-                    h = static_cast<int>(want.height);
-                }
+                for (int pass = 0; pass < 2; ++pass)
+                    for (const Capability& c : caps)
+                        if (c.size.width == want.width && c.size.height == want.height && c.rgb24 == (pass == 0))
+                            candidates.push_back(c.index);
+                w = static_cast<int>(want.width);
+                h = static_cast<int>(want.height);
             }
         }
 
@@ -275,8 +269,18 @@ private:
         if (!sink || FAILED(graph->AddFilter(sink.Get(), L"Frames"))) return false;
         ComPtr<IPin> in;
         if (FAILED(sink->FindPin(L"In", in.Put())) || !in) return false;
-        // Lets the graph put a decoder or colour converter in between when needed.
-        if (FAILED(graph->Connect(out.Get(), in.Get()))) return false;
+        // Connect lets the graph put a decoder or colour converter in between when needed;
+        // a format that finds none gives way to the next.
+        bool connected = false;
+        std::vector<BYTE> scc(4096);
+        for (size_t i = 0; i < candidates.size() && !connected; ++i) {
+            MediaTypePtr mt;
+            if (FAILED(config->GetStreamCaps(candidates[i], &mt.p, scc.data())) || !mt.p) continue;
+            if (FAILED(config->SetFormat(mt.p))) continue;
+            connected = SUCCEEDED(graph->Connect(out.Get(), in.Get()));
+        }
+        if (!connected && candidates.empty()) connected = SUCCEEDED(graph->Connect(out.Get(), in.Get()));
+        if (!connected) return false;
         if (FAILED(graph->QueryInterface(IID_IMediaControl, control.PutVoid())) || !control) return false;
         HRESULT hr = control->Run();
         if (hr == S_FALSE) {

@@ -19,6 +19,10 @@ namespace {
 using vt::ComPtr;
 
 std::atomic<int> g_liveFilters{0};
+// Subtypes passed to SetFormat, in order, by any fake; and whether fakes refuse to connect RGB24.
+std::mutex g_formatsLock;
+std::vector<GUID> g_formatsSet;
+std::atomic<bool> g_refuseRgb{false};
 
 struct Cap {
     int w, h;
@@ -134,6 +138,7 @@ public:
         STDMETHODIMP Connect(IPin* receive, const AM_MEDIA_TYPE*) override {
             if (m_connected) return VFW_E_ALREADY_CONNECTED;
             if (!m_format) m_format = NewType(m_f.m_caps[0]);
+            if (g_refuseRgb && m_format->subtype == MEDIASUBTYPE_RGB24) return VFW_E_NO_ACCEPTABLE_TYPES;
             if (FAILED(receive->ReceiveConnection(this, m_format))) return VFW_E_NO_ACCEPTABLE_TYPES;
             ComPtr<IMemInputPin> input;
             receive->QueryInterface(IID_IMemInputPin, input.PutVoid());
@@ -193,6 +198,8 @@ public:
             const auto* vih = reinterpret_cast<const VIDEOINFOHEADER*>(mt->pbFormat);
             DeleteType(m_format);
             m_format = NewType({vih->bmiHeader.biWidth, vih->bmiHeader.biHeight, mt->subtype});
+            std::lock_guard<std::mutex> lock(g_formatsLock);
+            g_formatsSet.push_back(mt->subtype);
             return S_OK;
         }
         STDMETHODIMP GetFormat(AM_MEDIA_TYPE**) override { return E_NOTIMPL; }
@@ -392,6 +399,19 @@ TEST(CaptureGraph, ChoosesTheNearestSizeAndPrefersRgb24) {
     ASSERT_TRUE(cam->Header(&h));
     EXPECT_EQ(640, h.biWidth);
     cam.reset();
+    EXPECT_EQ(0, g_liveFilters.load());
+}
+
+TEST(CaptureGraph, TriesEachFormatOfTheSizeRgb24First) {
+    g_refuseRgb = true;
+    g_formatsSet.clear();
+    std::vector<Cap> caps = {{640, 480, MEDIASUBTYPE_YUY2}, {320, 240, MEDIASUBTYPE_RGB24}, {640, 480, MEDIASUBTYPE_RGB24}};
+    EXPECT_FALSE(OpenCaptureSource(Factory(nullptr, caps), 640, 480));
+    g_refuseRgb = false;
+    std::lock_guard<std::mutex> lock(g_formatsLock);
+    ASSERT_EQ(2u, g_formatsSet.size());
+    EXPECT_TRUE(g_formatsSet[0] == MEDIASUBTYPE_RGB24);
+    EXPECT_TRUE(g_formatsSet[1] == MEDIASUBTYPE_YUY2);
     EXPECT_EQ(0, g_liveFilters.load());
 }
 

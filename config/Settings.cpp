@@ -1,5 +1,7 @@
 #include "config/Settings.h"
 
+#include "config/Language.h"
+
 #include "toolkit/Paths.h"
 #include "toolkit/Raii.h"
 
@@ -212,7 +214,8 @@ std::wstring SettingsFilePath() {
 }
 
 int LanguageInForce(const RecorderSettings& settings) {
-    return settings.nLanguage;
+    // Until the main window has chosen a language, the stored wish is all there is.
+    return IsLanguageSelected() ? CurrentLanguageId() : settings.nLanguage;
 }
 
 bool ParseSizeText(const wchar_t* text, int& width, int& height) {

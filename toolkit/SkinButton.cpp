@@ -12,6 +12,10 @@ UniqueBitmap CopyParentBackground(HWND child, SIZE* size) noexcept {
     RECT rc{};
     if (!parent || !::GetWindowRect(child, &rc)) return {};
     ::MapWindowPoints(nullptr, parent, reinterpret_cast<POINT*>(&rc), 2);
+    // A parent that has not painted yet (a child drawn at once while the parent waits for
+    // its paint) would give stale pixels: let it paint first.
+    RECT pending{};
+    if (::GetUpdateRect(parent, &pending, FALSE) && ::IntersectRect(&pending, &pending, &rc)) ::UpdateWindow(parent);
     WindowDc dc(parent);
     if (!dc) return {};
     if (size) *size = SIZE{rc.right - rc.left, rc.bottom - rc.top};
@@ -169,9 +173,14 @@ bool CNSkinButtonBase::OnChildNotify(UINT msg, WPARAM, LPARAM lParam, LRESULT* r
         return true;
     }
     if (msg != WM_DRAWITEM) return false;
-    const auto* dis = reinterpret_cast<const DRAWITEMSTRUCT*>(lParam);
-    DrawItem(*dis);
     *result = TRUE;
+    // The button class also draws at once on a state change (press, enable), maybe
+    // before the parent has painted: without the parent's pixels, wait for the paint.
+    if (!m_background) {
+        ::InvalidateRect(m_hWnd, nullptr, TRUE);
+        return true;
+    }
+    DrawItem(*reinterpret_cast<const DRAWITEMSTRUCT*>(lParam));
     return true;
 }
 
@@ -194,6 +203,7 @@ LRESULT CNSkinButtonBase::WindowProc(UINT msg, WPARAM wParam, LPARAM lParam) {
         dis.hwndItem = m_hWnd;
         dis.hDC = pdc.Get();
         ::GetClientRect(m_hWnd, &dis.rcItem);
+        TakeBackground(dis.hDC);
         DrawItem(dis);
         return 0;
     }
@@ -287,7 +297,6 @@ int CNButtonEx::FrameFor(bool pressed) const noexcept {
 void CNButtonEx::DrawItem(const DRAWITEMSTRUCT& dis) {
     RECT rc{};
     ::GetClientRect(m_hWnd, &rc);
-    TakeBackground(dis.hDC);
     vt::OffscreenDc off(dis.hDC, rc);
     HDC dc = off.Get();
     DrawBackground(dc, rc);
@@ -386,7 +395,6 @@ int CNOptionEx::FrameFor() const noexcept {
 void CNOptionEx::DrawItem(const DRAWITEMSTRUCT& dis) {
     RECT rc{};
     ::GetClientRect(m_hWnd, &rc);
-    TakeBackground(dis.hDC);
     vt::OffscreenDc off(dis.hDC, rc);
     HDC dc = off.Get();
     DrawBackground(dc, rc);

@@ -78,11 +78,15 @@ void CNStaticEx::Draw(HDC target, const RECT& rc) {
 
 bool CNStaticEx::OnChildNotify(UINT msg, WPARAM, LPARAM lParam, LRESULT* result) {
     if (msg != WM_DRAWITEM) return false;
+    *result = TRUE;
+    if (!m_background) {
+        ::InvalidateRect(m_hWnd, nullptr, TRUE); // paint once the parent's pixels are there
+        return true;
+    }
     const auto* dis = reinterpret_cast<const DRAWITEMSTRUCT*>(lParam);
     RECT rc{};
     ::GetClientRect(m_hWnd, &rc);
     Draw(dis->hDC, rc);
-    *result = TRUE;
     return true;
 }
 

@@ -229,7 +229,7 @@ def g_padlock(p, b, c, open_):
 
 # Plate buttons on light panels: normal, hover (lighter), pressed (darker), disabled.
 PLATE = [
-    dict(fill=(250, 251, 252), border=BORDER, glyph=GLYPH, red=RED),
+    dict(fill=(242, 245, 247), border=BORDER, glyph=GLYPH, red=RED),
     dict(fill=WHITE, border=ACCENT_LIGHT, glyph=ACCENT, red=RED_LIGHT),
     dict(fill=(214, 232, 244), border=ACCENT_DARK, glyph=ACCENT_DEEP, red=RED_DARK),
     dict(fill=GREY_FACE, border=(223, 228, 233), glyph=GREY, red=GREY),

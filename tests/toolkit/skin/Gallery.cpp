@@ -102,6 +102,7 @@ private:
 std::vector<std::unique_ptr<vt::CWnd>> g_controls;
 std::vector<std::unique_ptr<Panel>> g_panels;
 int g_nextId = 1000;
+int g_matrixBottom = 600;
 
 Panel* AddPanel(HWND parent, int x, int y, int cx, int cy, UINT bg, COLORREF fill = kPanel, bool nine = false) {
     g_panels.push_back(std::make_unique<Panel>(parent, x, y, cx, cy, bg, fill, nine));
@@ -323,12 +324,13 @@ void BuildStates(Gallery& g, HWND gw) {
         vt::CImage img;
         vt::LoadImageResource(img, L"", r.id);
         const int fw = img.GetWidth() / r.frames, fh = img.GetHeight();
-        Note(g, x0, y + (fh + 8) / 2 - 7, r.name);
-        Panel* p = AddPanel(gw, x0 + 110, y, 4 * (fw + 12) + 4, fh + 8, 0, r.band ? kAccent : kPanel);
+        Note(g, x0, y + (fh + 6) / 2 - 7, r.name);
+        Panel* p = AddPanel(gw, x0 + 110, y, 4 * (fw + 12) + 4, fh + 6, 0, r.band ? kAccent : kPanel);
         for (int f = 0; f < r.frames; ++f)
-            AddButton(p->Hwnd(), 8 + f * (fw + 12), 4, r.id, r.frames, static_cast<State>(f));
-        y += fh + 12;
+            AddButton(p->Hwnd(), 8 + f * (fw + 12), 3, r.id, r.frames, static_cast<State>(f));
+        y += fh + 8;
     }
+    g_matrixBottom = y;
 
     const int x1 = 1000;
     Caption(g, x1, 8, L"Options: unchecked, checked");
@@ -374,7 +376,7 @@ void BuildStates(Gallery& g, HWND gw) {
 
     // Every picture as it is (the backgrounds are in the windows on the left).
     const int px = 640;
-    int py = 600;
+    int py = g_matrixBottom + 24;
     Caption(g, px, py - 20, L"Pictures as stored");
     int x = px;
     int rowH = 0;
@@ -406,10 +408,12 @@ int main(int argc, char** argv) {
         g_labelFont.Reset(::CreateFontIndirectW(&lf));
     }
     Gallery gallery;
-    gallery.CreateEx(0, nullptr, L"Vistrel skin gallery", WS_POPUP | WS_VISIBLE, 0, 0, 1280, 800, nullptr);
+    // Built hidden and shown at once, as a dialog is: the controls copy their parents'
+    // pixels at their first paint, which must come after their parents'.
+    gallery.CreateEx(0, nullptr, L"Vistrel skin gallery", WS_POPUP, 0, 0, 1280, 800, nullptr);
     BuildMockups(gallery, gallery.GetSafeHwnd());
     BuildStates(gallery, gallery.GetSafeHwnd());
-    ::InvalidateRect(gallery.GetSafeHwnd(), nullptr, TRUE);
+    ::ShowWindow(gallery.GetSafeHwnd(), SW_SHOW);
     if (seconds > 0) ::SetTimer(nullptr, 0, static_cast<UINT>(seconds * 1000), nullptr);
     MSG msg;
     while (::GetMessageW(&msg, nullptr, 0, 0) > 0) {

@@ -415,3 +415,17 @@ TEST(SkinControls, AttachToTemplateControlsAndGoAgainCleanly) {
         Pump();
     }
 }
+
+TEST(SkinButton, DisabledBeforeTheFirstPaintStillShowsTheParent) {
+    TestParent parent;
+    CNButtonEx button;
+    ASSERT_TRUE(button.Create(parent.Hwnd(), 100, 10, 10, 50, 50));
+    const std::wstring strip = WritePicture(L"bd.png", 40, 10, [](int x, int) -> unsigned {
+        return (x % 10) < 5 ? kYellow : 0x00000000u;
+    });
+    ASSERT_TRUE(button.SetStateImage(strip.c_str(), 0, 4));
+    button.Enable(false);
+    HWND h = button.GetSafeHwnd();
+    EXPECT_EQ(cYellow, PixelAt(h, 2, 5));
+    EXPECT_EQ(cParent, PixelAt(h, 7, 5));
+}

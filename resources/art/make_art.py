@@ -208,21 +208,19 @@ def g_camera(p, b, c):
 
 def g_padlock(p, b, c, open_):
     x0, y0, x1, y1 = b
-    w, h = x1 - x0, y1 - y0
-    bx0, by0, bx1, by1 = x0 + w * 0.2, y0 + h * 0.45, x1 - w * 0.2, y1 - h * 0.1
-    p.rrect(bx0, by0, bx1, by1, 1.2, fill=c)
-    sx0, sx1 = x0 + w * 0.31, x1 - w * 0.31
-    if open_:
-        sx0, sx1 = sx0 + w * 0.22, sx1 + w * 0.22
-    # shackle: an arch
-    p.d.arc([sx0 * S, (y0 + h * 0.12) * S, sx1 * S, (y0 + h * 0.62) * S], 180, 360, fill=rgba(c) if len(c) == 3 else c,
-            width=int(1.6 * S))
-    p.rect(sx0 + 0.0, y0 + h * 0.36, sx0 + 1.6, by0 + 0.5, c)
-    if not open_:
-        p.rect(sx1 - 1.6, y0 + h * 0.36, sx1, by0 + 0.5, c)
-    else:
-        p.rect(sx1 - 1.6, y0 + h * 0.36, sx1, y0 + h * 0.42, c)
-    p.rect((x0 + x1) / 2 - 0.7, by0 + h * 0.13, (x0 + x1) / 2 + 0.7, by0 + h * 0.3, rgba(WHITE, 230))
+    w = x1 - x0
+    cx = (x0 + x1) / 2
+    # body
+    p.rrect(cx - 5.5, y0 + 8, cx + 5.5, y0 + 15.5, 1.5, fill=c)
+    # shackle: an arch of 1.8 pixels; open, it is lifted out of the body on the left
+    lift = 2 if open_ else 0
+    sx0, sx1 = cx - 4, cx + 4
+    col = rgba(c) if len(c) == 3 else c
+    p.d.arc([sx0 * S, (y0 + 2 - lift) * S, sx1 * S, (y0 + 10 - lift) * S], 180, 360, fill=col, width=int(1.8 * S))
+    p.rect(sx1 - 1.8, y0 + 6 - lift, sx1, y0 + 8.5, c)
+    p.rect(sx0, y0 + 6 - lift, sx0 + 1.8, y0 + (6.5 if open_ else 8.5), c)
+    # keyhole
+    p.rect(cx - 0.8, y0 + 10.5, cx + 0.8, y0 + 13.5, rgba(WHITE, 235))
 
 
 # ---------------------------------------------------------------- button faces
@@ -556,7 +554,7 @@ def lock_strip():
     out = []
     for open_ in (False, True):
         p = Pic(16, 16)
-        g_padlock(p, (1, 0, 15, 16), ACCENT if not open_ else GLYPH, open_)
+        g_padlock(p, (0, 0, 16, 16), ACCENT if not open_ else GLYPH, open_)
         out.append(p.final())
     return strip(out)
 

@@ -8,6 +8,8 @@
 #include <commctrl.h>
 #include <gtest/gtest.h>
 
+#include <cwchar>
+
 namespace {
 
 constexpr unsigned kRed = 0xFFFF0000, kGreen = 0xFF00FF00, kBlue = 0xFF0000FF, kYellow = 0xFFFFFF00;
@@ -368,7 +370,7 @@ TEST(SkinLabel, BreakRuleSplitsAtTheShareThatFits) {
     EXPECT_FALSE(single);
     // The face is cut to the LOGFONT's size.
     const LOGFONTW lf = vt::SkinLogFont(L"A very long face name that does not fit at all", 14, 600);
-    EXPECT_EQ(31u, wcslen(lf.lfFaceName));
+    EXPECT_EQ(31u, std::wcslen(lf.lfFaceName));
     EXPECT_EQ(PROOF_QUALITY, lf.lfQuality);
     EXPECT_EQ(VARIABLE_PITCH | FF_SWISS, lf.lfPitchAndFamily);
     EXPECT_EQ(14, lf.lfHeight);
@@ -428,4 +430,44 @@ TEST(SkinButton, DisabledBeforeTheFirstPaintStillShowsTheParent) {
     HWND h = button.GetSafeHwnd();
     EXPECT_EQ(cYellow, PixelAt(h, 2, 5));
     EXPECT_EQ(cParent, PixelAt(h, 7, 5));
+}
+
+namespace {
+
+int g_relayed = 0;
+
+LRESULT CALLBACK CountRelays(HWND h, UINT msg, WPARAM wParam, LPARAM lParam, UINT_PTR, DWORD_PTR) {
+    if (msg == TTM_RELAYEVENT) ++g_relayed;
+    return ::DefSubclassProc(h, msg, wParam, lParam);
+}
+
+int RelayedOf(HWND target, UINT message) {
+    g_relayed = 0;
+    MSG m{};
+    m.hwnd = target;
+    m.message = message;
+    m.lParam = MAKELPARAM(2, 2);
+    EXPECT_FALSE(vt::CWnd::PreTranslateChain(&m)) << "relaying swallows nothing";
+    return g_relayed;
+}
+
+} // namespace
+
+TEST(SkinButton, MouseMessagesAreRelayedToAnActiveTooltip) {
+    TestParent parent;
+    CNButtonEx button;
+    ASSERT_TRUE(button.Create(parent.Hwnd(), 100, 10, 10, 50, 20, L"Rec"));
+    button.SetToolTipText(true, L"Start recording");
+    ASSERT_TRUE(::SetWindowSubclass(button.GetToolTipWnd(), CountRelays, 1, 0));
+    HWND h = button.GetSafeHwnd();
+    EXPECT_EQ(1, RelayedOf(h, WM_MOUSEMOVE));
+    EXPECT_EQ(1, RelayedOf(h, WM_LBUTTONDOWN));
+    EXPECT_EQ(1, RelayedOf(h, WM_LBUTTONUP));
+    EXPECT_EQ(1, RelayedOf(h, WM_MOUSEHOVER));
+    EXPECT_EQ(0, RelayedOf(h, WM_KEYDOWN));
+    EXPECT_EQ(0, RelayedOf(parent.Hwnd(), WM_MOUSEMOVE)) << "only the button's own messages";
+
+    button.SetToolTipText(false, L"Start recording");
+    ASSERT_TRUE(::SetWindowSubclass(button.GetToolTipWnd(), CountRelays, 1, 0));
+    EXPECT_EQ(0, RelayedOf(h, WM_MOUSEMOVE)) << "inactive";
 }

@@ -138,7 +138,10 @@ void CNSkinButtonBase::SetToolTipText(bool activate, const std::wstring& text) {
 }
 
 void CNSkinButtonBase::CreateToolTip() {
-    m_toolTip.Reset();
+    if (::IsWindow(m_toolTip.Get()))
+        m_toolTip.Reset();
+    else
+        m_toolTip.Release();
     if (!m_hWnd) return;
     m_toolTip.Reset(::CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr, WS_POPUP | TTS_ALWAYSTIP | TTS_NOPREFIX,
                                       CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, m_hWnd, nullptr,
@@ -163,7 +166,12 @@ bool CNSkinButtonBase::PreTranslateMessage(MSG* msg) {
 }
 
 void CNSkinButtonBase::OnDestroy() {
-    m_toolTip.Reset();
+    // The tooltip is owned by the top-level window, which destroys it first when it goes
+    // itself; only a tooltip still alive is ours to destroy.
+    if (::IsWindow(m_toolTip.Get()))
+        m_toolTip.Reset();
+    else
+        m_toolTip.Release();
 }
 
 bool CNSkinButtonBase::OnChildNotify(UINT msg, WPARAM, LPARAM lParam, LRESULT* result) {

@@ -12,7 +12,11 @@ namespace {
 // costs Wine a wait for the X server each time, child windows do not.
 HWND Host() {
     static vt::CWnd host;
-    if (!host) host.CreateEx(WS_EX_TOOLWINDOW, nullptr, L"skin tests", WS_POPUP | WS_VISIBLE, 20, 20, 400, 300, nullptr);
+    // Once in a while the display is not ready for the first window yet.
+    for (int attempt = 0; attempt < 5 && !host; ++attempt) {
+        if (!host.CreateEx(WS_EX_TOOLWINDOW, nullptr, L"skin tests", WS_POPUP | WS_VISIBLE, 20, 20, 400, 300, nullptr))
+            ::Sleep(200);
+    }
     return host.GetSafeHwnd();
 }
 

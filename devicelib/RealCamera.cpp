@@ -216,6 +216,9 @@ private:
             ::WaitForSingleObject(m_stop.Get(), INFINITE);
             control->Stop();
         } else {
+            // A camera that would not run (one another program holds it) can leave some
+            // filters paused or running.
+            if (control) control->Stop();
             ::SetEvent(m_ready.Get());
         }
         // Everything of the graph goes on this thread, before its apartment ends.
@@ -229,6 +232,9 @@ private:
                     filters.push_back(std::move(f));
                 }
             }
+            // After a failed Run the graph may count itself stopped while a filter runs;
+            // a running filter keeps its pins, and then the graph can never let it go.
+            for (auto& f : filters) f->Stop();
             for (auto& f : filters) graph->RemoveFilter(f.Get());
         }
         control.Reset();

@@ -23,6 +23,9 @@ std::atomic<int> g_liveFilters{0};
 std::mutex g_formatsLock;
 std::vector<GUID> g_formatsSet;
 std::atomic<bool> g_refuseRgb{false};
+// Fakes fail Run like a camera another program holds; and how often one left its graph unstopped.
+std::atomic<bool> g_failRun{false};
+std::atomic<int> g_leftUnstopped{0};
 
 struct Cap {
     int w, h;
@@ -91,10 +94,12 @@ public:
         return S_OK;
     }
     STDMETHODIMP Pause() override {
+        if (g_failRun) return E_FAIL;
         m_state = State_Paused;
         return S_OK;
     }
     STDMETHODIMP Run(REFERENCE_TIME) override {
+        if (g_failRun) return E_FAIL;
         m_state = State_Running;
         if (!m_thread.joinable() && m_pin.m_input) {
             m_pin.m_allocator->Commit();
@@ -114,7 +119,11 @@ public:
         if (m_graph) m_graph->AddRef();
         return S_OK;
     }
-    STDMETHODIMP JoinFilterGraph(IFilterGraph* g, LPCWSTR) override { m_graph = g; return S_OK; }
+    STDMETHODIMP JoinFilterGraph(IFilterGraph* g, LPCWSTR) override {
+        if (!g && m_state != State_Stopped) ++g_leftUnstopped;
+        m_graph = g;
+        return S_OK;
+    }
     STDMETHODIMP QueryVendorInfo(LPWSTR*) override { return E_NOTIMPL; }
 
     class OutPin final : public IPin, public IAMStreamConfig, public IKsPropertySet {
@@ -412,6 +421,15 @@ TEST(CaptureGraph, TriesEachFormatOfTheSizeRgb24First) {
     ASSERT_EQ(2u, g_formatsSet.size());
     EXPECT_TRUE(g_formatsSet[0] == MEDIASUBTYPE_RGB24);
     EXPECT_TRUE(g_formatsSet[1] == MEDIASUBTYPE_YUY2);
+    EXPECT_EQ(0, g_liveFilters.load());
+}
+
+TEST(CaptureGraph, ACameraThatWillNotRunIsStoppedBeforeItsGraphGoes) {
+    g_failRun = true;
+    g_leftUnstopped = 0;
+    EXPECT_FALSE(OpenCaptureSource(Factory(nullptr), 320, 240));
+    g_failRun = false;
+    EXPECT_EQ(0, g_leftUnstopped.load());
     EXPECT_EQ(0, g_liveFilters.load());
 }
 

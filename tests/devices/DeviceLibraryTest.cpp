@@ -32,6 +32,14 @@ uint32_t U32At(const void* record, size_t offset) {
     return v;
 }
 
+// Not wcscpy: MSVC deprecates it (C4996), an error with warnings as errors.
+template <size_t N>
+void SetName(wchar_t (&field)[N], const wchar_t* text) {
+    size_t i = 0;
+    for (; text[i] && i + 1 < N; ++i) field[i] = text[i];
+    field[i] = L'\0';
+}
+
 std::wstring NameAt(const void* record, size_t offset) {
     return std::wstring(reinterpret_cast<const wchar_t*>(static_cast<const BYTE*>(record) + offset));
 }
@@ -235,7 +243,7 @@ TEST(VirtualAudio, LinesSelectionAndVolumeRoundTrip) {
     line.nVolume = 250;
     ASSERT_NE(0, apiAudioCardSetInputLine(0, &line));
     AudioInputLine unknown{};
-    std::wcscpy(unknown.szName, L"Phone");
+    SetName(unknown.szName, L"Phone");
     unknown.nVolume = 5;
     EXPECT_EQ(0, apiAudioCardSetInputLine(0, &unknown));
     ASSERT_NE(0, apiAudioCardGetInputLine(0, &again));
@@ -370,7 +378,7 @@ TEST(Threads, ListingOpeningAndClosingAtOnce) {
                 if (!CammeraGetBmpInfo(cam, &h) || h.biWidth <= 0) ++failures;
                 CameraClose(cam);
                 AudioInputLine line{};
-                std::wcscpy(line.szName, (i + t) % 2 ? L"One" : L"Two");
+                SetName(line.szName, (i + t) % 2 ? L"One" : L"Two");
                 line.nVolume = static_cast<uint32_t>(i);
                 if (!apiAudioCardSetInputLine(0, &line)) ++failures;
                 AudioInputLines lines{};

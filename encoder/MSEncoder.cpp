@@ -48,7 +48,8 @@ void MakeEven(LONG& low, LONG& high) {
     long long span = static_cast<long long>(high) - low;
     if (span % 2 == 0) return;
     if (low > 0) --low;
-    else --high;
+    else if (high > LONG_MIN) --high;
+    else ++low;  // high cannot move down without overflowing
 }
 
 HRESULT WriteBool(IPropertyBag* bag, const wchar_t* name) {

@@ -3,6 +3,7 @@
 #include "encoder/MSEncoder.h"
 
 #include <gmock/gmock.h>
+#include <climits>
 #include <cwchar>
 
 namespace {
@@ -76,6 +77,8 @@ TEST(EncoderCreator, RectangleBecomesEven) {
         {{10, 10, 811, 611}, {9, 9, 811, 611}},
         {{100, 100, 740, 580}, {100, 100, 740, 580}},
         {{0, 5, 3, 6}, {0, 4, 2, 6}},
+        // Edges that cannot move down without overflowing move the other edge in.
+        {{-1, 0, LONG_MIN, 0}, {0, 0, LONG_MIN, 0}},
     };
     for (const Case& c : cases) {
         SEncoderSource s{};

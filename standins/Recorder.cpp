@@ -171,6 +171,7 @@ struct Recorder::Impl {
     bool audioDone = false;
     bool endEncoders = false;
     int64_t endTime = 0;
+    int64_t videoEnd = 0;  // end of the last captured frame
 
     AsfWriter writer;
     WAVEFORMATEX wfx{};
@@ -376,7 +377,7 @@ HRESULT Recorder::Impl::Finish() {
     if (writerThread.joinable()) writerThread.join();
     bool ok = !writeFailed;
     Release();
-    stats.duration100ns = endTime;
+    stats.duration100ns = std::max(endTime, videoEnd);
     stats.framesDue = static_cast<int64_t>(std::ceil(endTime / Period() - 1e-6));
     phase = Phase::Idle;
     return ok ? S_OK : E_FAIL;
@@ -443,6 +444,7 @@ void Recorder::Impl::CaptureLoop() {
         lock.lock();
         jobs.push_back(Job{free, seq++, due});
         ++n;
+        videoEnd = std::llround(n * period);
         cv.notify_all();
     }
     captureDone = true;
@@ -501,8 +503,10 @@ void Recorder::Impl::AudioLoop() {
     waveInReset(h);
     int64_t end;
     {
-        std::lock_guard lock(m);
-        end = endTime;
+        // Audio ends with the last frame's display time, so both streams last as long.
+        std::unique_lock lock(m);
+        cv.wait(lock, [&] { return captureDone; });
+        end = std::max(endTime, videoEnd);
     }
     if (int64_t pad = pacer.FinalPadding(end)) pushSilence(pad);
     std::lock_guard lock(m);

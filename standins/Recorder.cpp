@@ -265,9 +265,9 @@ HRESULT Recorder::Impl::Prepare(const RecorderConfig& config) {
         return err ? HRESULT_FROM_WIN32(err) : E_FAIL;
     }
 
-    // Frame buffers: one per encoder thread and two more, so capture rarely waits.
+    // Frame buffers: one per encoder thread and some more, so a slow frame holds no one up.
     unsigned encoders = std::clamp(std::thread::hardware_concurrency(), 2u, 8u);
-    slots.resize(encoders + 2);
+    slots.resize(encoders + 4);
     BITMAPINFO bmi{};
     bmi.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
     bmi.bmiHeader.biWidth = cfg.width;
@@ -414,8 +414,9 @@ void Recorder::Impl::CaptureLoop() {
             cv.wait_for(lock, std::chrono::microseconds((due - now) / 10 + 1));
             continue;
         }
-        // Too late for this frame and the next: skip to the current one.
-        if (now >= due + std::llround(period)) {
+        // A frame a little late is still taken (back to back, so the count catches up);
+        // only when capture falls far behind does it skip to the current frame.
+        if (now >= due + std::llround(4 * period)) {
             n = static_cast<int64_t>(now / period);
             due = std::llround(n * period);
         }

@@ -66,9 +66,14 @@ LRESULT CALLBACK MovingProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
         box.right = box.left + 200;
         box.bottom = box.top + 200;
         FillRect(dc, &box, static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));
-        wchar_t text[64];
-        swprintf(text, 64, L"frame %d", tick);
-        TextOutW(dc, 20, 20, text, static_cast<int>(wcslen(text)));
+        // Lines of text that scroll, as on a real desktop.
+        SetBkMode(dc, TRANSPARENT);
+        for (int y = 0; y < rc.bottom; y += 18) {
+            wchar_t text[160];
+            int n = swprintf(text, 160, L"frame %d  line %d  The quick brown fox jumps over the lazy dog 0123456789",
+                             tick, (y / 18 + tick) % 1000);
+            TextOutW(dc, 10 + (y * 7 + tick * 4) % 300, y, text, n);
+        }
         EndPaint(hwnd, &ps);
         return 0;
     }
@@ -245,8 +250,11 @@ int wmain(int argc, wchar_t** argv) {
         Pump(ms(seconds));
     }
     rec.End();
-    wprintf(L"recorded %.2f s in %lu ms screen=%dx%d\n", seconds, GetTickCount() - t0,
-            GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN));
+    FILETIME created, exited, kernel, user;
+    GetProcessTimes(GetCurrentProcess(), &created, &exited, &kernel, &user);
+    auto secs = [](FILETIME f) { return (static_cast<double>(f.dwHighDateTime) * 4294967296.0 + f.dwLowDateTime) / 1e7; };
+    wprintf(L"recorded %.2f s in %lu ms screen=%dx%d cpu=%.2f\n", seconds, GetTickCount() - t0,
+            GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN), secs(kernel) + secs(user));
     if (pattern) DestroyWindow(pattern);
     return 0;
 }

@@ -146,7 +146,7 @@ HRESULT CDispatchObject::CallObject(const wchar_t* name, std::initializer_list<c
     return FromVariant(result.Get(), out);
 }
 
-HRESULT CDispatchObject::GetObject(const wchar_t* name, CDispatchObject& out) {
+HRESULT CDispatchObject::GetObjectProperty(const wchar_t* name, CDispatchObject& out) {
     out.Reset();
     CVariant result;
     HRESULT hr = GetProperty(name, result.Put());

@@ -78,7 +78,7 @@ public:
     // Calls that hand back an object.
     HRESULT CallObject(const wchar_t* name, std::initializer_list<const CVariant*> args,
                        CDispatchObject& out);
-    HRESULT GetObject(const wchar_t* name, CDispatchObject& out);
+    HRESULT GetObjectProperty(const wchar_t* name, CDispatchObject& out);
     // Another interface of the same object (every one of them dual).
     HRESULT Query(const IID& iid, CDispatchObject& out) const;
 

@@ -158,7 +158,7 @@ int CMSEncoder::BuildSessionOnce() {
     }
 
     CDispatchObject collection;
-    if (FAILED(m_encoder.GetObject(L"SourceGroupCollection", collection))) {
+    if (FAILED(m_encoder.GetObjectProperty(L"SourceGroupCollection", collection))) {
         return EncoderStep::SourceGroupCollection;
     }
 
@@ -182,7 +182,7 @@ int CMSEncoder::BuildSessionOnce() {
     }
 
     CDispatchObject file;
-    if (FAILED(m_encoder.GetObject(L"File", file))) return EncoderStep::File;
+    if (FAILED(m_encoder.GetObjectProperty(L"File", file))) return EncoderStep::File;
     CVariant path = CVariant::Bstr(m_strOutputPath);
     if (FAILED(file.PutProperty(L"LocalFileName", {&path}))) return EncoderStep::LocalFileName;
 

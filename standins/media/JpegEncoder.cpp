@@ -194,8 +194,6 @@ void ForwardDct(const uint8_t* src, int stride, int32_t* d) {
     }
 }
 
-constexpr int kQuantShift = 20;
-
 // Writes entropy-coded bits, stuffing a zero after every 0xFF byte.
 class BitWriter {
 public:
@@ -253,20 +251,55 @@ private:
     int m_count = 0;
 };
 
+// For each row of a block and each pattern of its nonzero columns: those coefficients'
+// bits in zigzag order.
+struct ZigzagMasks {
+    uint64_t row[8][256];
+    ZigzagMasks() {
+        uint8_t position[64];
+        for (int k = 0; k < 64; ++k) position[kZigzag[k]] = static_cast<uint8_t>(k);
+        for (int r = 0; r < 8; ++r) {
+            for (int m = 0; m < 256; ++m) {
+                uint64_t bits = 0;
+                for (int c = 0; c < 8; ++c) {
+                    if (m & (1 << c)) bits |= 1ull << position[r * 8 + c];
+                }
+                row[r][m] = bits;
+            }
+        }
+    }
+};
+
+const ZigzagMasks& GetZigzagMasks() {
+    static const ZigzagMasks z;
+    return z;
+}
+
+// One bit per nonzero 16-bit lane of w, lane 0 in bit 0.
+inline uint32_t NonzeroLanes(uint64_t w) {
+    const uint64_t low = 0x7FFF7FFF7FFF7FFFull;
+    const uint64_t t = (((w & low) + low) | w) & 0x8000800080008000ull;
+    return static_cast<uint32_t>(((t >> 15) * 0x0000200040008001ull) >> 45) & 0xF;
+}
+
 // Quantises, zigzags and entropy-codes one block; returns the new DC predictor.
-inline int EncodeBlock(BitWriter& bw, const int32_t* coef, const uint32_t* recip, int prevDc,
-                       const HuffCodes& dc, const HuffCodes& ac) {
-    int16_t q[64];
+inline int EncodeBlock(BitWriter& bw, const int32_t* coef, const float* recip, int prevDc,
+                       const HuffCodes& dc, const HuffCodes& ac, const ZigzagMasks& zz) {
+    // Natural order, in a form the compiler vectorises.
+    alignas(16) int16_t q[64];
+    for (int i = 0; i < 64; ++i) {
+        const float f = static_cast<float>(coef[i]) * recip[i];
+        int32_t v = static_cast<int32_t>(f + std::copysign(0.5f, f));
+        v = v > 1023 ? 1023 : v;  // baseline's largest AC category
+        v = v < -1023 ? -1023 : v;
+        q[i] = static_cast<int16_t>(v);
+    }
     uint64_t nonzero = 0;
-    for (int k = 0; k < 64; ++k) {
-        const int32_t v = coef[kZigzag[k]];
-        const uint32_t mag = static_cast<uint32_t>(v < 0 ? -v : v);
-        uint32_t m = static_cast<uint32_t>(
-            (static_cast<uint64_t>(mag) * recip[kZigzag[k]] + (1u << (kQuantShift - 1))) >> kQuantShift);
-        m = std::min<uint32_t>(m, 1023);  // baseline's largest AC category; DC stays well below it
-        const int16_t s = static_cast<int16_t>(v < 0 ? -static_cast<int32_t>(m) : static_cast<int32_t>(m));
-        q[k] = s;
-        nonzero |= static_cast<uint64_t>(m != 0) << k;
+    for (int r = 0; r < 8; ++r) {
+        uint64_t w0, w1;
+        std::memcpy(&w0, q + r * 8, 8);
+        std::memcpy(&w1, q + r * 8 + 4, 8);
+        nonzero |= zz.row[r][NonzeroLanes(w0) | (NonzeroLanes(w1) << 4)];
     }
 
     const int dcValue = q[0];
@@ -288,7 +321,7 @@ inline int EncodeBlock(BitWriter& bw, const int32_t* coef, const uint32_t* recip
             bw.Put(ac.code[0xF0], ac.size[0xF0]);
             run -= 16;
         }
-        const int v = q[k];
+        const int v = q[kZigzag[k]];
         const uint32_t mag = static_cast<uint32_t>(v < 0 ? -v : v);
         const int n = std::bit_width(mag);
         const uint32_t bits = static_cast<uint32_t>(v < 0 ? v - 1 : v) & ((1u << n) - 1);
@@ -305,7 +338,10 @@ constexpr size_t kMaxBlockBytes = 2 * (27 + 63 * 26 + 16) / 8 + 8;
 
 }  // namespace
 
-JpegEncoder::JpegEncoder() { GetTables(); }
+JpegEncoder::JpegEncoder() {
+    GetTables();
+    GetZigzagMasks();
+}
 
 void JpegEncoder::QuantTable(int quality, bool chroma, uint16_t table[64]) {
     quality = std::clamp(quality, 1, 100);
@@ -325,7 +361,7 @@ void JpegEncoder::SetQuality(int quality) {
         QuantTable(quality, t == 1, m_qtable[t]);
         for (int i = 0; i < 64; ++i) {
             const double divisor = m_qtable[t][i] * kAanScale[i >> 3] * kAanScale[i & 7] * 8.0;
-            m_recip[t][i] = static_cast<uint32_t>(std::lround((1 << kQuantShift) / divisor));
+            m_recip[t][i] = static_cast<float>(1.0 / divisor);
         }
     }
 }
@@ -398,7 +434,8 @@ bool JpegEncoder::Encode(const uint8_t* pixels, int width, int height, int strid
     std::memcpy(out.data(), head, hn);
     BitWriter bw(out.data() + used);
     int prevDc[3] = {0, 0, 0};
-    int32_t coef[64];
+    alignas(16) int32_t coef[64];
+    const ZigzagMasks& zz = GetZigzagMasks();
 
     for (int my = 0; my < mcuRows; ++my) {
         // Colour conversion of 16 lines; lines below the picture repeat its last line.
@@ -433,17 +470,17 @@ bool JpegEncoder::Encode(const uint8_t* pixels, int width, int height, int strid
         for (int mx = 0; mx < mcuCols; ++mx) {
             const uint8_t* yb = yPlane + mx * 16;
             ForwardDct(yb, yStride, coef);
-            prevDc[0] = EncodeBlock(bw, coef, m_recip[0], prevDc[0], tables.dc[0], tables.ac[0]);
+            prevDc[0] = EncodeBlock(bw, coef, m_recip[0], prevDc[0], tables.dc[0], tables.ac[0], zz);
             ForwardDct(yb + 8, yStride, coef);
-            prevDc[0] = EncodeBlock(bw, coef, m_recip[0], prevDc[0], tables.dc[0], tables.ac[0]);
+            prevDc[0] = EncodeBlock(bw, coef, m_recip[0], prevDc[0], tables.dc[0], tables.ac[0], zz);
             ForwardDct(yb + 8 * yStride, yStride, coef);
-            prevDc[0] = EncodeBlock(bw, coef, m_recip[0], prevDc[0], tables.dc[0], tables.ac[0]);
+            prevDc[0] = EncodeBlock(bw, coef, m_recip[0], prevDc[0], tables.dc[0], tables.ac[0], zz);
             ForwardDct(yb + 8 * yStride + 8, yStride, coef);
-            prevDc[0] = EncodeBlock(bw, coef, m_recip[0], prevDc[0], tables.dc[0], tables.ac[0]);
+            prevDc[0] = EncodeBlock(bw, coef, m_recip[0], prevDc[0], tables.dc[0], tables.ac[0], zz);
             ForwardDct(cbPlane + mx * 8, cStride, coef);
-            prevDc[1] = EncodeBlock(bw, coef, m_recip[1], prevDc[1], tables.dc[1], tables.ac[1]);
+            prevDc[1] = EncodeBlock(bw, coef, m_recip[1], prevDc[1], tables.dc[1], tables.ac[1], zz);
             ForwardDct(crPlane + mx * 8, cStride, coef);
-            prevDc[2] = EncodeBlock(bw, coef, m_recip[1], prevDc[2], tables.dc[1], tables.ac[1]);
+            prevDc[2] = EncodeBlock(bw, coef, m_recip[1], prevDc[2], tables.dc[1], tables.ac[1], zz);
         }
     }
     bw.Flush();

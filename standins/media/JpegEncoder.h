@@ -22,7 +22,7 @@ private:
 
     int m_quality = 0;
     // Reciprocals of the quantisation steps, folded with the DCT's output scaling.
-    uint32_t m_recip[2][64] = {};
+    float m_recip[2][64] = {};
     uint16_t m_qtable[2][64] = {};  // natural order
     // One row of macroblocks converted to planes (Y, Cb, Cr), padded to whole blocks.
     std::vector<uint8_t> m_planes;

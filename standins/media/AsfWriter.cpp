@@ -268,15 +268,16 @@ void AsfWriter::StartPacket(uint32_t sendMs) {
     m_packet[0] = 0x82;  // two bytes of error correction data follow (zero)
     m_packet[3] = 0x11;  // multiple payloads, padding length as a WORD, no packet length
     m_packet[4] = 0x5D;  // BYTE replicated length, DWORD offset, BYTE object number and stream
-    Store32(&m_packet[7], sendMs);
     m_packetUsed = kPacketHeader;
     m_payloads = 0;
     m_packetSendMs = sendMs;
+    m_packetStartMs = sendMs;
 }
 
 bool AsfWriter::FlushPacket() {
     if (m_payloads == 0) return true;
     Store16(&m_packet[5], static_cast<uint32_t>(m_packetSize - m_packetUsed));
+    Store32(&m_packet[7], m_packetSendMs);
     m_packet[13] = static_cast<uint8_t>(0x80 | m_payloads);  // WORD payload lengths
     m_payloads = 0;
     m_packetUsed = 0;
@@ -316,6 +317,9 @@ bool AsfWriter::WriteObject(uint8_t stream, int64_t time100ns, const uint8_t* da
         Store32(p + 11, pts);
         Store16(p + 15, static_cast<uint32_t>(n));
         std::memcpy(p + kPayloadHeader, data + offset, n);
+        // A packet is sent no later than the earliest payload in it plays (audio may come
+        // in a little behind the video).
+        m_packetSendMs = std::min(m_packetSendMs, pts);
         m_packetUsed += kPayloadHeader + n;
         ++m_payloads;
         offset += n;
@@ -327,7 +331,7 @@ bool AsfWriter::WriteObject(uint8_t stream, int64_t time100ns, const uint8_t* da
     }
     // A packet that will not fill soon goes out anyway, so little is lost if we are cut off.
     if (m_payloads > 0 && (m_packetSize - m_packetUsed < kPayloadHeader + kMinFragment ||
-                           pts - std::min(pts, m_packetSendMs) >= kMaxPacketAgeMs)) {
+                           pts - std::min(pts, m_packetStartMs) >= kMaxPacketAgeMs)) {
         if (!FlushPacket()) {
             Fail();
             return false;

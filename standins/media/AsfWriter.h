@@ -63,7 +63,8 @@ private:
     std::vector<uint8_t> m_packet;
     size_t m_packetUsed = 0;
     int m_payloads = 0;
-    uint32_t m_packetSendMs = 0;
+    uint32_t m_packetSendMs = 0;     // earliest presentation time in it
+    uint32_t m_packetStartMs = 0;    // presentation time of its first payload
     uint64_t m_packetCount = 0;
 
     uint8_t m_objectNumber[3] = {};

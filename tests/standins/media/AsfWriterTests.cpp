@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
 #include <map>
 #include <string>
@@ -190,12 +191,13 @@ TEST_F(AsfWriterTest, VideoAndAudioSurviveTheRoundTrip) {
     std::vector<std::vector<uint8_t>> frames, blocks;
     const int64_t frameTime = 10'000'000 / 24;
     for (int i = 0; i < 48; ++i) {
-        if (i % 5 == 0) {
-            blocks.push_back(Blob(17640, 1000u + i));
-            ASSERT_TRUE(w.WriteAudio(i * frameTime, blocks.back().data(), blocks.back().size()));
-        }
         frames.push_back(Blob(sizes[i % 10], static_cast<uint32_t>(i)));
         ASSERT_TRUE(w.WriteVideo(i * frameTime, frames.back().data(), frames.back().size(), i % 3 == 0));
+        // Audio arrives a little behind the video, as from a capture device.
+        if (i % 5 == 0) {
+            blocks.push_back(Blob(17640, 1000u + i));
+            ASSERT_TRUE(w.WriteAudio(std::max(0, i - 3) * frameTime, blocks.back().data(), blocks.back().size()));
+        }
     }
     ASSERT_TRUE(w.Close());
     EXPECT_FALSE(w.IsOpen());

@@ -107,21 +107,45 @@ constexpr int32_t kHalf = 8192;    // 0.5 / 4
 constexpr int32_t kChromaOffset = (128 << 16) + 32767;  // 128 plus rounding that never reaches 256
 
 template <int Bpp>
+inline void ConvertPair(const Tables& t, const uint8_t* a, const uint8_t* b, uint8_t* y0, uint8_t* y1,
+                        uint8_t* cb, uint8_t* cr) {
+    y0[0] = static_cast<uint8_t>((t.yR[a[2]] + t.yG[a[1]] + t.yB[a[0]]) >> 16);
+    y0[1] = static_cast<uint8_t>((t.yR[a[Bpp + 2]] + t.yG[a[Bpp + 1]] + t.yB[a[Bpp]]) >> 16);
+    y1[0] = static_cast<uint8_t>((t.yR[b[2]] + t.yG[b[1]] + t.yB[b[0]]) >> 16);
+    y1[1] = static_cast<uint8_t>((t.yR[b[Bpp + 2]] + t.yG[b[Bpp + 1]] + t.yB[b[Bpp]]) >> 16);
+    const int32_t sb = a[0] + a[Bpp] + b[0] + b[Bpp];
+    const int32_t sg = a[1] + a[Bpp + 1] + b[1] + b[Bpp + 1];
+    const int32_t sr = a[2] + a[Bpp + 2] + b[2] + b[Bpp + 2];
+    *cb = static_cast<uint8_t>((kCbR * sr + kCbG * sg + kHalf * sb + kChromaOffset) >> 16);
+    *cr = static_cast<uint8_t>((kHalf * sr + kCrG * sg + kCrB * sb + kChromaOffset) >> 16);
+}
+
+template <int Bpp>
 void ConvertRows(const Tables& t, const uint8_t* s0, const uint8_t* s1, int width,
                  uint8_t* y0, uint8_t* y1, uint8_t* cb, uint8_t* cr) {
     const int pairs = width / 2;
-    for (int x = 0; x < pairs; ++x) {
+    int x = 0;
+    // Eight pixels at a time; a run of one colour in each line (most of a screen) is
+    // converted once.
+    for (; x + 4 <= pairs; x += 4) {
         const uint8_t* a = s0 + 2 * x * Bpp;
         const uint8_t* b = s1 + 2 * x * Bpp;
-        y0[2 * x] = static_cast<uint8_t>((t.yR[a[2]] + t.yG[a[1]] + t.yB[a[0]]) >> 16);
-        y0[2 * x + 1] = static_cast<uint8_t>((t.yR[a[Bpp + 2]] + t.yG[a[Bpp + 1]] + t.yB[a[Bpp]]) >> 16);
-        y1[2 * x] = static_cast<uint8_t>((t.yR[b[2]] + t.yG[b[1]] + t.yB[b[0]]) >> 16);
-        y1[2 * x + 1] = static_cast<uint8_t>((t.yR[b[Bpp + 2]] + t.yG[b[Bpp + 1]] + t.yB[b[Bpp]]) >> 16);
-        const int32_t sb = a[0] + a[Bpp] + b[0] + b[Bpp];
-        const int32_t sg = a[1] + a[Bpp + 1] + b[1] + b[Bpp + 1];
-        const int32_t sr = a[2] + a[Bpp + 2] + b[2] + b[Bpp + 2];
-        cb[x] = static_cast<uint8_t>((kCbR * sr + kCbG * sg + kHalf * sb + kChromaOffset) >> 16);
-        cr[x] = static_cast<uint8_t>((kHalf * sr + kCrG * sg + kCrB * sb + kChromaOffset) >> 16);
+        if (std::memcmp(a, a + Bpp, 7 * Bpp) == 0 && std::memcmp(b, b + Bpp, 7 * Bpp) == 0) {
+            uint8_t ya[2], yb[2], c[2];
+            ConvertPair<Bpp>(t, a, b, ya, yb, c, c + 1);
+            std::memset(y0 + 2 * x, ya[0], 8);
+            std::memset(y1 + 2 * x, yb[0], 8);
+            std::memset(cb + x, c[0], 4);
+            std::memset(cr + x, c[1], 4);
+        } else {
+            for (int i = 0; i < 4; ++i) {
+                ConvertPair<Bpp>(t, a + 2 * i * Bpp, b + 2 * i * Bpp, y0 + 2 * (x + i), y1 + 2 * (x + i),
+                                 cb + x + i, cr + x + i);
+            }
+        }
+    }
+    for (; x < pairs; ++x) {
+        ConvertPair<Bpp>(t, s0 + 2 * x * Bpp, s1 + 2 * x * Bpp, y0 + 2 * x, y1 + 2 * x, cb + x, cr + x);
     }
     if (width & 1) {  // the last column pairs with itself
         const uint8_t* a = s0 + (width - 1) * Bpp;
@@ -282,18 +306,27 @@ inline uint32_t NonzeroLanes(uint64_t w) {
     return static_cast<uint32_t>(((t >> 15) * 0x0000200040008001ull) >> 45) & 0xF;
 }
 
+inline int16_t Quantise(int32_t coef, float recip) {
+    const float f = static_cast<float>(coef) * recip;
+    int32_t v = static_cast<int32_t>(f + std::copysign(0.5f, f));
+    v = v > 1023 ? 1023 : v;  // baseline's largest AC category
+    v = v < -1023 ? -1023 : v;
+    return static_cast<int16_t>(v);
+}
+
+inline void PutDc(BitWriter& bw, int diff, const HuffCodes& dc) {
+    const uint32_t mag = static_cast<uint32_t>(diff < 0 ? -diff : diff);
+    const int n = std::bit_width(mag);
+    const uint32_t bits = static_cast<uint32_t>(diff < 0 ? diff - 1 : diff) & ((1u << n) - 1);
+    bw.Put((static_cast<uint32_t>(dc.code[n]) << n) | bits, dc.size[n] + n);
+}
+
 // Quantises, zigzags and entropy-codes one block; returns the new DC predictor.
 inline int EncodeBlock(BitWriter& bw, const int32_t* coef, const float* recip, int prevDc,
                        const HuffCodes& dc, const HuffCodes& ac, const ZigzagMasks& zz) {
     // Natural order, in a form the compiler vectorises.
     alignas(16) int16_t q[64];
-    for (int i = 0; i < 64; ++i) {
-        const float f = static_cast<float>(coef[i]) * recip[i];
-        int32_t v = static_cast<int32_t>(f + std::copysign(0.5f, f));
-        v = v > 1023 ? 1023 : v;  // baseline's largest AC category
-        v = v < -1023 ? -1023 : v;
-        q[i] = static_cast<int16_t>(v);
-    }
+    for (int i = 0; i < 64; ++i) q[i] = Quantise(coef[i], recip[i]);
     uint64_t nonzero = 0;
     for (int r = 0; r < 8; ++r) {
         uint64_t w0, w1;
@@ -303,13 +336,7 @@ inline int EncodeBlock(BitWriter& bw, const int32_t* coef, const float* recip, i
     }
 
     const int dcValue = q[0];
-    int diff = dcValue - prevDc;
-    {
-        const uint32_t mag = static_cast<uint32_t>(diff < 0 ? -diff : diff);
-        const int n = std::bit_width(mag);
-        const uint32_t bits = static_cast<uint32_t>(diff < 0 ? diff - 1 : diff) & ((1u << n) - 1);
-        bw.Put((static_cast<uint32_t>(dc.code[n]) << n) | bits, dc.size[n] + n);
-    }
+    PutDc(bw, dcValue - prevDc, dc);
 
     nonzero &= ~1ull;
     int last = 0;
@@ -331,6 +358,28 @@ inline int EncodeBlock(BitWriter& bw, const int32_t* coef, const float* recip, i
     }
     if (last != 63) bw.Put(ac.code[0], ac.size[0]);
     return dcValue;
+}
+
+// Screens are mostly flat areas: a block of one value has only a DC coefficient (the
+// transform's output for it, exactly), so the transform is skipped.
+inline int CodeBlock(BitWriter& bw, const uint8_t* src, int stride, const float* recip, int prevDc,
+                     const HuffCodes& dc, const HuffCodes& ac, const ZigzagMasks& zz, int32_t* coef) {
+    uint64_t row;
+    std::memcpy(&row, src, 8);
+    bool flat = row == src[0] * 0x0101010101010101ull;
+    for (int r = 1; r < 8 && flat; ++r) {
+        uint64_t other;
+        std::memcpy(&other, src + r * stride, 8);
+        flat = other == row;
+    }
+    if (flat) {
+        const int dcValue = Quantise(64 * (src[0] - 128), recip[0]);
+        PutDc(bw, dcValue - prevDc, dc);
+        bw.Put(ac.code[0], ac.size[0]);
+        return dcValue;
+    }
+    ForwardDct(src, stride, coef);
+    return EncodeBlock(bw, coef, recip, prevDc, dc, ac, zz);
 }
 
 // Worst case of one coded block: every coefficient at its longest code, every byte stuffed.
@@ -469,18 +518,13 @@ bool JpegEncoder::Encode(const uint8_t* pixels, int width, int height, int strid
 
         for (int mx = 0; mx < mcuCols; ++mx) {
             const uint8_t* yb = yPlane + mx * 16;
-            ForwardDct(yb, yStride, coef);
-            prevDc[0] = EncodeBlock(bw, coef, m_recip[0], prevDc[0], tables.dc[0], tables.ac[0], zz);
-            ForwardDct(yb + 8, yStride, coef);
-            prevDc[0] = EncodeBlock(bw, coef, m_recip[0], prevDc[0], tables.dc[0], tables.ac[0], zz);
-            ForwardDct(yb + 8 * yStride, yStride, coef);
-            prevDc[0] = EncodeBlock(bw, coef, m_recip[0], prevDc[0], tables.dc[0], tables.ac[0], zz);
-            ForwardDct(yb + 8 * yStride + 8, yStride, coef);
-            prevDc[0] = EncodeBlock(bw, coef, m_recip[0], prevDc[0], tables.dc[0], tables.ac[0], zz);
-            ForwardDct(cbPlane + mx * 8, cStride, coef);
-            prevDc[1] = EncodeBlock(bw, coef, m_recip[1], prevDc[1], tables.dc[1], tables.ac[1], zz);
-            ForwardDct(crPlane + mx * 8, cStride, coef);
-            prevDc[2] = EncodeBlock(bw, coef, m_recip[1], prevDc[2], tables.dc[1], tables.ac[1], zz);
+            const HuffCodes &dcY = tables.dc[0], &acY = tables.ac[0], &dcC = tables.dc[1], &acC = tables.ac[1];
+            prevDc[0] = CodeBlock(bw, yb, yStride, m_recip[0], prevDc[0], dcY, acY, zz, coef);
+            prevDc[0] = CodeBlock(bw, yb + 8, yStride, m_recip[0], prevDc[0], dcY, acY, zz, coef);
+            prevDc[0] = CodeBlock(bw, yb + 8 * yStride, yStride, m_recip[0], prevDc[0], dcY, acY, zz, coef);
+            prevDc[0] = CodeBlock(bw, yb + 8 * yStride + 8, yStride, m_recip[0], prevDc[0], dcY, acY, zz, coef);
+            prevDc[1] = CodeBlock(bw, cbPlane + mx * 8, cStride, m_recip[1], prevDc[1], dcC, acC, zz, coef);
+            prevDc[2] = CodeBlock(bw, crPlane + mx * 8, cStride, m_recip[1], prevDc[2], dcC, acC, zz, coef);
         }
     }
     bw.Flush();

@@ -1,5 +1,6 @@
 // Encoder speed: our JPEG encoder against WIC's on the same screen-like pictures.
-// media_bench.exe [frames]
+// media_bench.exe [frames [picture.bgra width height]]
+// The optional picture (raw top-down BGRA, e.g. a screenshot) is encoded as well.
 #include <windows.h>
 #include <wincodec.h>
 
@@ -67,8 +68,9 @@ double CpuNow() {
     return static_cast<double>(t) / 10'000.0;
 }
 
-void BenchOurs(int w, int h, int bpp, int quality, bool noise, int frames) {
-    const std::vector<uint8_t> pic = ScreenLike(w, h, bpp, noise);
+void BenchOurs(int w, int h, int bpp, int quality, bool noise, int frames,
+               const std::vector<uint8_t>* given = nullptr) {
+    const std::vector<uint8_t> pic = given ? *given : ScreenLike(w, h, bpp, noise);
     JpegEncoder enc;
     std::vector<uint8_t> out;
     enc.Encode(pic.data(), w, h, w * bpp, bpp, quality, out);  // warm up
@@ -76,7 +78,7 @@ void BenchOurs(int w, int h, int bpp, int quality, bool noise, int frames) {
     for (int i = 0; i < frames; ++i) enc.Encode(pic.data(), w, h, w * bpp, bpp, quality, out);
     const double ms = (Now() - t0) / frames, cpu = (CpuNow() - c0) / frames;
     std::printf("ours %4dx%-4d %d bpp q%-3d %-6s %7.2f ms/frame (cpu %7.2f) %8zu bytes\n", w, h, bpp * 8,
-                quality, noise ? "noise" : "screen", ms, cpu, out.size());
+                quality, given ? "given" : noise ? "noise" : "screen", ms, cpu, out.size());
 }
 
 void BenchWic(int w, int h, int frames) {
@@ -130,6 +132,17 @@ int main(int argc, char** argv) {
     BenchOurs(1920, 1080, 4, 50, false, frames);
     BenchOurs(1920, 1080, 4, 90, false, frames);
     BenchOurs(1920, 1080, 4, 75, true, frames / 4 + 1);
+    if (argc > 4) {
+        const int w = std::atoi(argv[3]), h = std::atoi(argv[4]);
+        std::vector<uint8_t> pic(static_cast<size_t>(w) * h * 4);
+        FILE* f = std::fopen(argv[2], "rb");
+        if (f && std::fread(pic.data(), 1, pic.size(), f) == pic.size()) {
+            BenchOurs(w, h, 4, 75, false, frames, &pic);
+        } else {
+            std::printf("cannot read %s\n", argv[2]);
+        }
+        if (f) std::fclose(f);
+    }
     BenchWic(1280, 800, frames / 4 + 1);
     BenchWic(1920, 1080, frames / 4 + 1);
     CoUninitialize();

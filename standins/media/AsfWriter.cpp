@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <new>
 #include <random>
 
 namespace {
@@ -120,7 +121,13 @@ bool AsfWriter::Open(const wchar_t* path, const AsfVideoFormat& video, const Asf
     ::GetSystemTimeAsFileTime(&ft);
     m_creationTime = (static_cast<uint64_t>(ft.dwHighDateTime) << 32) | ft.dwLowDateTime;
 
-    m_packet.assign(m_packetSize, 0);
+    try {
+        m_packet.assign(m_packetSize, 0);
+        m_keyFrames.clear();
+        m_keyFrames.reserve(4096);
+    } catch (const std::bad_alloc&) {
+        return false;
+    }
     m_packetUsed = 0;
     m_payloads = 0;
     m_packetCount = 0;
@@ -130,7 +137,6 @@ bool AsfWriter::Open(const wchar_t* path, const AsfVideoFormat& video, const Asf
     m_lastVideoTime = -1;
     m_videoFrameTime = 0;
     m_audioEnd = 0;
-    m_keyFrames.clear();
     m_fileSize = 0;
 
     // Readers may open the file while it is being written.
@@ -138,13 +144,14 @@ bool AsfWriter::Open(const wchar_t* path, const AsfVideoFormat& video, const Asf
                                FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!m_file) return false;
     m_open = true;
-    const std::vector<uint8_t> header = BuildHeader(false);
-    m_headerSize = header.size();
-    if (!Append(header.data(), header.size())) {
-        Fail();
-        return false;
+    try {
+        const std::vector<uint8_t> header = BuildHeader(false);
+        m_headerSize = header.size();
+        if (Append(header.data(), header.size())) return true;
+    } catch (const std::bad_alloc&) {
     }
-    return true;
+    Fail();
+    return false;
 }
 
 std::vector<uint8_t> AsfWriter::BuildHeader(bool final) const {
@@ -326,8 +333,12 @@ bool AsfWriter::WriteObject(uint8_t stream, int64_t time100ns, const uint8_t* da
     }
     const uint64_t lastPacket = m_payloads > 0 ? m_packetCount : m_packetCount - 1;
     if (stream == kVideoStream && key) {
-        m_keyFrames.push_back({time100ns, static_cast<uint32_t>(firstPacket),
-                               static_cast<uint16_t>(std::min<uint64_t>(lastPacket - firstPacket + 1, 0xFFFF))});
+        try {
+            m_keyFrames.push_back({time100ns, static_cast<uint32_t>(firstPacket),
+                                   static_cast<uint16_t>(std::min<uint64_t>(lastPacket - firstPacket + 1, 0xFFFF))});
+        } catch (const std::bad_alloc&) {
+            // The frame is in the file; only seeking to it is lost.
+        }
     }
     // A packet that will not fill soon goes out anyway, so little is lost if we are cut off.
     if (m_payloads > 0 && (m_packetSize - m_packetUsed < kPayloadHeader + kMinFragment ||
@@ -359,6 +370,18 @@ bool AsfWriter::WriteAudio(int64_t time100ns, const void* data, size_t size) {
 
 bool AsfWriter::Close() {
     if (!m_open) return false;
+    bool ok = false;
+    try {
+        ok = Finish();
+    } catch (const std::bad_alloc&) {
+        // What is on disk stays a playable broadcast file.
+    }
+    m_file.Reset();
+    m_open = false;
+    return ok;
+}
+
+bool AsfWriter::Finish() {
     bool ok = FlushPacket();
 
     // Simple index: for each second, the last key frame at or before it.
@@ -387,8 +410,6 @@ bool AsfWriter::Close() {
         const std::vector<uint8_t> header = BuildHeader(true);
         ok = header.size() == m_headerSize && WriteAt(0, header.data(), header.size());
     }
-    m_file.Reset();
-    m_open = false;
     return ok;
 }
 

@@ -41,6 +41,7 @@ private:
     struct IndexPoint { int64_t time100ns; uint32_t packet; uint16_t count; };
 
     std::vector<uint8_t> BuildHeader(bool final) const;
+    bool Finish();
     bool WriteObject(uint8_t stream, int64_t time100ns, const uint8_t* data, size_t size, bool key);
     void StartPacket(uint32_t sendMs);
     bool FlushPacket();

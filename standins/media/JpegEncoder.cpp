@@ -4,6 +4,7 @@
 #include <bit>
 #include <cmath>
 #include <cstring>
+#include <new>
 
 namespace {
 
@@ -417,6 +418,17 @@ void JpegEncoder::SetQuality(int quality) {
 
 bool JpegEncoder::Encode(const uint8_t* pixels, int width, int height, int stride, int bytesPerPixel,
                          int quality, std::vector<uint8_t>& out) {
+    // Runs on the stand-in's worker threads: out of memory is a failed frame, not an exception.
+    try {
+        return EncodeFrame(pixels, width, height, stride, bytesPerPixel, quality, out);
+    } catch (const std::bad_alloc&) {
+        out.clear();
+        return false;
+    }
+}
+
+bool JpegEncoder::EncodeFrame(const uint8_t* pixels, int width, int height, int stride, int bytesPerPixel,
+                              int quality, std::vector<uint8_t>& out) {
     if (!pixels || width <= 0 || height <= 0 || width > 65535 || height > 65535 ||
         (bytesPerPixel != 3 && bytesPerPixel != 4) || stride < width * bytesPerPixel) {
         return false;

@@ -18,6 +18,8 @@ public:
     static void QuantTable(int quality, bool chroma, uint16_t table[64]);
 
 private:
+    bool EncodeFrame(const uint8_t* pixels, int width, int height, int stride, int bytesPerPixel,
+                     int quality, std::vector<uint8_t>& out);
     void SetQuality(int quality);
 
     int m_quality = 0;

@@ -124,6 +124,9 @@ mean="$(frame_mean "$k" 20)"
 near "$mean" 60 2 || fail "killed.wmv: frame 20 mean $mean"
 errors="$(ffmpeg -nostdin -v error -i "$k" -f null - 2>&1)"
 [ -z "$errors" ] || fail "killed.wmv: decode errors: $errors"
+# The stricter second demuxer of ffmpeg reads it as well.
+count_o="$(value nb_read_frames "$(ffprobe -v quiet -f asf_o -count_frames -select_streams v -show_entries stream=nb_read_frames -of default=noprint_wrappers=1 "$k" </dev/null)")"
+[ "$count_o" = "$count" ] || fail "killed.wmv: asf_o reads $count_o frames, asf $count"
 echo "killed.wmv: $count of 30 frames"
 
 # --- Cut off in the middle of a packet -----------------------------------------------------

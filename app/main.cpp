@@ -1,9 +1,13 @@
-// Program entry. The main window is not part of this build yet: a plain window
-// says so, so that the start-up path and the framework run end to end.
+// Program entry. The main window is not part of this build yet: the start-up steps
+// that exist run, and a plain window says what is there.
+#include "config/Language.h"
+#include "config/Settings.h"
 #include "toolkit/GdiPlus.h"
+#include "toolkit/Paths.h"
 #include "toolkit/Wnd.h"
 
 #include <commctrl.h>
+#include <string>
 
 namespace {
 
@@ -18,8 +22,11 @@ protected:
             ::GetClientRect(m_hWnd, &rc);
             ::FillRect(dc, &rc, reinterpret_cast<HBRUSH>(COLOR_WINDOW + 1));
             ::SetBkMode(dc, TRANSPARENT);
-            ::DrawTextW(dc, L"Vistrel 1.0: the main window is not built yet.", -1, &rc,
-                        DT_CENTER | DT_VCENTER | DT_SINGLELINE);
+            std::wstring text = L"Vistrel 1.0: the main window is not built yet.\n\nLanguage files found: " +
+                                std::to_wstring(LanguageList().size()) + L"\nIn force: " +
+                                std::to_wstring(CurrentLanguageId()) + L" (" + LoadLanguageText(L"ID_APP_NAME") + L")";
+            rc.top += 30;
+            ::DrawTextW(dc, text.c_str(), -1, &rc, DT_CENTER | DT_NOPREFIX);
             ::EndPaint(m_hWnd, &ps);
             return 0;
         }
@@ -38,6 +45,12 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int show) {
     vt::GdiplusSession gdiplus;
     INITCOMMONCONTROLSEX icc{sizeof(icc), 0xFF};
     ::InitCommonControlsEx(&icc);
+
+    const std::wstring languageFolder = EnsureLanguageFolder(vt::ProgramFolder());
+    BuildLanguageList(languageFolder);
+    RecorderSettings settings{};
+    LoadSettings(settings, nullptr);
+    SelectLanguageFile(settings.nLanguage);
 
     CPlaceholderWnd wnd;
     if (!wnd.CreateEx(0, nullptr, L"Vistrel", WS_OVERLAPPEDWINDOW, CW_USEDEFAULT, CW_USEDEFAULT, 420, 160, nullptr))

@@ -9,6 +9,8 @@ namespace vt {
 
 template <typename T>
 bool PostResult(HWND target, UINT msg, WPARAM wParam, std::unique_ptr<T> result) {
+    // A null target would post to the thread's own queue, where nobody takes it.
+    if (!target) return false;
     if (!::PostMessageW(target, msg, wParam, reinterpret_cast<LPARAM>(result.get()))) return false; // freed here
     result.release();
     return true;

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <new>
 #include <random>
 
 namespace {
@@ -120,7 +121,13 @@ bool AsfWriter::Open(const wchar_t* path, const AsfVideoFormat& video, const Asf
     ::GetSystemTimeAsFileTime(&ft);
     m_creationTime = (static_cast<uint64_t>(ft.dwHighDateTime) << 32) | ft.dwLowDateTime;
 
-    m_packet.assign(m_packetSize, 0);
+    try {
+        m_packet.assign(m_packetSize, 0);
+        m_keyFrames.clear();
+        m_keyFrames.reserve(4096);
+    } catch (const std::bad_alloc&) {
+        return false;
+    }
     m_packetUsed = 0;
     m_payloads = 0;
     m_packetCount = 0;
@@ -130,7 +137,6 @@ bool AsfWriter::Open(const wchar_t* path, const AsfVideoFormat& video, const Asf
     m_lastVideoTime = -1;
     m_videoFrameTime = 0;
     m_audioEnd = 0;
-    m_keyFrames.clear();
     m_fileSize = 0;
 
     // Readers may open the file while it is being written.
@@ -138,13 +144,14 @@ bool AsfWriter::Open(const wchar_t* path, const AsfVideoFormat& video, const Asf
                                FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!m_file) return false;
     m_open = true;
-    const std::vector<uint8_t> header = BuildHeader(false);
-    m_headerSize = header.size();
-    if (!Append(header.data(), header.size())) {
-        Fail();
-        return false;
+    try {
+        const std::vector<uint8_t> header = BuildHeader(false);
+        m_headerSize = header.size();
+        if (Append(header.data(), header.size())) return true;
+    } catch (const std::bad_alloc&) {
     }
-    return true;
+    Fail();
+    return false;
 }
 
 std::vector<uint8_t> AsfWriter::BuildHeader(bool final) const {
@@ -268,15 +275,16 @@ void AsfWriter::StartPacket(uint32_t sendMs) {
     m_packet[0] = 0x82;  // two bytes of error correction data follow (zero)
     m_packet[3] = 0x11;  // multiple payloads, padding length as a WORD, no packet length
     m_packet[4] = 0x5D;  // BYTE replicated length, DWORD offset, BYTE object number and stream
-    Store32(&m_packet[7], sendMs);
     m_packetUsed = kPacketHeader;
     m_payloads = 0;
     m_packetSendMs = sendMs;
+    m_packetStartMs = sendMs;
 }
 
 bool AsfWriter::FlushPacket() {
     if (m_payloads == 0) return true;
     Store16(&m_packet[5], static_cast<uint32_t>(m_packetSize - m_packetUsed));
+    Store32(&m_packet[7], m_packetSendMs);
     m_packet[13] = static_cast<uint8_t>(0x80 | m_payloads);  // WORD payload lengths
     m_payloads = 0;
     m_packetUsed = 0;
@@ -316,18 +324,25 @@ bool AsfWriter::WriteObject(uint8_t stream, int64_t time100ns, const uint8_t* da
         Store32(p + 11, pts);
         Store16(p + 15, static_cast<uint32_t>(n));
         std::memcpy(p + kPayloadHeader, data + offset, n);
+        // A packet is sent no later than the earliest payload in it plays (audio may come
+        // in a little behind the video).
+        m_packetSendMs = std::min(m_packetSendMs, pts);
         m_packetUsed += kPayloadHeader + n;
         ++m_payloads;
         offset += n;
     }
     const uint64_t lastPacket = m_payloads > 0 ? m_packetCount : m_packetCount - 1;
     if (stream == kVideoStream && key) {
-        m_keyFrames.push_back({time100ns, static_cast<uint32_t>(firstPacket),
-                               static_cast<uint16_t>(std::min<uint64_t>(lastPacket - firstPacket + 1, 0xFFFF))});
+        try {
+            m_keyFrames.push_back({time100ns, static_cast<uint32_t>(firstPacket),
+                                   static_cast<uint16_t>(std::min<uint64_t>(lastPacket - firstPacket + 1, 0xFFFF))});
+        } catch (const std::bad_alloc&) {
+            // The frame is in the file; only seeking to it is lost.
+        }
     }
     // A packet that will not fill soon goes out anyway, so little is lost if we are cut off.
     if (m_payloads > 0 && (m_packetSize - m_packetUsed < kPayloadHeader + kMinFragment ||
-                           pts - std::min(pts, m_packetSendMs) >= kMaxPacketAgeMs)) {
+                           pts - std::min(pts, m_packetStartMs) >= kMaxPacketAgeMs)) {
         if (!FlushPacket()) {
             Fail();
             return false;
@@ -355,6 +370,18 @@ bool AsfWriter::WriteAudio(int64_t time100ns, const void* data, size_t size) {
 
 bool AsfWriter::Close() {
     if (!m_open) return false;
+    bool ok = false;
+    try {
+        ok = Finish();
+    } catch (const std::bad_alloc&) {
+        // What is on disk stays a playable broadcast file.
+    }
+    m_file.Reset();
+    m_open = false;
+    return ok;
+}
+
+bool AsfWriter::Finish() {
     bool ok = FlushPacket();
 
     // Simple index: for each second, the last key frame at or before it.
@@ -383,8 +410,6 @@ bool AsfWriter::Close() {
         const std::vector<uint8_t> header = BuildHeader(true);
         ok = header.size() == m_headerSize && WriteAt(0, header.data(), header.size());
     }
-    m_file.Reset();
-    m_open = false;
     return ok;
 }
 

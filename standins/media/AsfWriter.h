@@ -41,6 +41,7 @@ private:
     struct IndexPoint { int64_t time100ns; uint32_t packet; uint16_t count; };
 
     std::vector<uint8_t> BuildHeader(bool final) const;
+    bool Finish();
     bool WriteObject(uint8_t stream, int64_t time100ns, const uint8_t* data, size_t size, bool key);
     void StartPacket(uint32_t sendMs);
     bool FlushPacket();
@@ -63,7 +64,8 @@ private:
     std::vector<uint8_t> m_packet;
     size_t m_packetUsed = 0;
     int m_payloads = 0;
-    uint32_t m_packetSendMs = 0;
+    uint32_t m_packetSendMs = 0;     // earliest presentation time in it
+    uint32_t m_packetStartMs = 0;    // presentation time of its first payload
     uint64_t m_packetCount = 0;
 
     uint8_t m_objectNumber[3] = {};

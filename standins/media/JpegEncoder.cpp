@@ -4,6 +4,7 @@
 #include <bit>
 #include <cmath>
 #include <cstring>
+#include <new>
 
 namespace {
 
@@ -107,21 +108,45 @@ constexpr int32_t kHalf = 8192;    // 0.5 / 4
 constexpr int32_t kChromaOffset = (128 << 16) + 32767;  // 128 plus rounding that never reaches 256
 
 template <int Bpp>
+inline void ConvertPair(const Tables& t, const uint8_t* a, const uint8_t* b, uint8_t* y0, uint8_t* y1,
+                        uint8_t* cb, uint8_t* cr) {
+    y0[0] = static_cast<uint8_t>((t.yR[a[2]] + t.yG[a[1]] + t.yB[a[0]]) >> 16);
+    y0[1] = static_cast<uint8_t>((t.yR[a[Bpp + 2]] + t.yG[a[Bpp + 1]] + t.yB[a[Bpp]]) >> 16);
+    y1[0] = static_cast<uint8_t>((t.yR[b[2]] + t.yG[b[1]] + t.yB[b[0]]) >> 16);
+    y1[1] = static_cast<uint8_t>((t.yR[b[Bpp + 2]] + t.yG[b[Bpp + 1]] + t.yB[b[Bpp]]) >> 16);
+    const int32_t sb = a[0] + a[Bpp] + b[0] + b[Bpp];
+    const int32_t sg = a[1] + a[Bpp + 1] + b[1] + b[Bpp + 1];
+    const int32_t sr = a[2] + a[Bpp + 2] + b[2] + b[Bpp + 2];
+    *cb = static_cast<uint8_t>((kCbR * sr + kCbG * sg + kHalf * sb + kChromaOffset) >> 16);
+    *cr = static_cast<uint8_t>((kHalf * sr + kCrG * sg + kCrB * sb + kChromaOffset) >> 16);
+}
+
+template <int Bpp>
 void ConvertRows(const Tables& t, const uint8_t* s0, const uint8_t* s1, int width,
                  uint8_t* y0, uint8_t* y1, uint8_t* cb, uint8_t* cr) {
     const int pairs = width / 2;
-    for (int x = 0; x < pairs; ++x) {
+    int x = 0;
+    // Eight pixels at a time; a run of one colour in each line (most of a screen) is
+    // converted once.
+    for (; x + 4 <= pairs; x += 4) {
         const uint8_t* a = s0 + 2 * x * Bpp;
         const uint8_t* b = s1 + 2 * x * Bpp;
-        y0[2 * x] = static_cast<uint8_t>((t.yR[a[2]] + t.yG[a[1]] + t.yB[a[0]]) >> 16);
-        y0[2 * x + 1] = static_cast<uint8_t>((t.yR[a[Bpp + 2]] + t.yG[a[Bpp + 1]] + t.yB[a[Bpp]]) >> 16);
-        y1[2 * x] = static_cast<uint8_t>((t.yR[b[2]] + t.yG[b[1]] + t.yB[b[0]]) >> 16);
-        y1[2 * x + 1] = static_cast<uint8_t>((t.yR[b[Bpp + 2]] + t.yG[b[Bpp + 1]] + t.yB[b[Bpp]]) >> 16);
-        const int32_t sb = a[0] + a[Bpp] + b[0] + b[Bpp];
-        const int32_t sg = a[1] + a[Bpp + 1] + b[1] + b[Bpp + 1];
-        const int32_t sr = a[2] + a[Bpp + 2] + b[2] + b[Bpp + 2];
-        cb[x] = static_cast<uint8_t>((kCbR * sr + kCbG * sg + kHalf * sb + kChromaOffset) >> 16);
-        cr[x] = static_cast<uint8_t>((kHalf * sr + kCrG * sg + kCrB * sb + kChromaOffset) >> 16);
+        if (std::memcmp(a, a + Bpp, 7 * Bpp) == 0 && std::memcmp(b, b + Bpp, 7 * Bpp) == 0) {
+            uint8_t ya[2], yb[2], c[2];
+            ConvertPair<Bpp>(t, a, b, ya, yb, c, c + 1);
+            std::memset(y0 + 2 * x, ya[0], 8);
+            std::memset(y1 + 2 * x, yb[0], 8);
+            std::memset(cb + x, c[0], 4);
+            std::memset(cr + x, c[1], 4);
+        } else {
+            for (int i = 0; i < 4; ++i) {
+                ConvertPair<Bpp>(t, a + 2 * i * Bpp, b + 2 * i * Bpp, y0 + 2 * (x + i), y1 + 2 * (x + i),
+                                 cb + x + i, cr + x + i);
+            }
+        }
+    }
+    for (; x < pairs; ++x) {
+        ConvertPair<Bpp>(t, s0 + 2 * x * Bpp, s1 + 2 * x * Bpp, y0 + 2 * x, y1 + 2 * x, cb + x, cr + x);
     }
     if (width & 1) {  // the last column pairs with itself
         const uint8_t* a = s0 + (width - 1) * Bpp;
@@ -194,8 +219,6 @@ void ForwardDct(const uint8_t* src, int stride, int32_t* d) {
     }
 }
 
-constexpr int kQuantShift = 20;
-
 // Writes entropy-coded bits, stuffing a zero after every 0xFF byte.
 class BitWriter {
 public:
@@ -253,30 +276,68 @@ private:
     int m_count = 0;
 };
 
+// For each row of a block and each pattern of its nonzero columns: those coefficients'
+// bits in zigzag order.
+struct ZigzagMasks {
+    uint64_t row[8][256];
+    ZigzagMasks() {
+        uint8_t position[64];
+        for (int k = 0; k < 64; ++k) position[kZigzag[k]] = static_cast<uint8_t>(k);
+        for (int r = 0; r < 8; ++r) {
+            for (int m = 0; m < 256; ++m) {
+                uint64_t bits = 0;
+                for (int c = 0; c < 8; ++c) {
+                    if (m & (1 << c)) bits |= 1ull << position[r * 8 + c];
+                }
+                row[r][m] = bits;
+            }
+        }
+    }
+};
+
+const ZigzagMasks& GetZigzagMasks() {
+    static const ZigzagMasks z;
+    return z;
+}
+
+// One bit per nonzero 16-bit lane of w, lane 0 in bit 0.
+inline uint32_t NonzeroLanes(uint64_t w) {
+    const uint64_t low = 0x7FFF7FFF7FFF7FFFull;
+    const uint64_t t = (((w & low) + low) | w) & 0x8000800080008000ull;
+    return static_cast<uint32_t>(((t >> 15) * 0x0000200040008001ull) >> 45) & 0xF;
+}
+
+inline int16_t Quantise(int32_t coef, float recip) {
+    const float f = static_cast<float>(coef) * recip;
+    int32_t v = static_cast<int32_t>(f + std::copysign(0.5f, f));
+    v = v > 1023 ? 1023 : v;  // baseline's largest AC category
+    v = v < -1023 ? -1023 : v;
+    return static_cast<int16_t>(v);
+}
+
+inline void PutDc(BitWriter& bw, int diff, const HuffCodes& dc) {
+    const uint32_t mag = static_cast<uint32_t>(diff < 0 ? -diff : diff);
+    const int n = std::bit_width(mag);
+    const uint32_t bits = static_cast<uint32_t>(diff < 0 ? diff - 1 : diff) & ((1u << n) - 1);
+    bw.Put((static_cast<uint32_t>(dc.code[n]) << n) | bits, dc.size[n] + n);
+}
+
 // Quantises, zigzags and entropy-codes one block; returns the new DC predictor.
-inline int EncodeBlock(BitWriter& bw, const int32_t* coef, const uint32_t* recip, int prevDc,
-                       const HuffCodes& dc, const HuffCodes& ac) {
-    int16_t q[64];
+inline int EncodeBlock(BitWriter& bw, const int32_t* coef, const float* recip, int prevDc,
+                       const HuffCodes& dc, const HuffCodes& ac, const ZigzagMasks& zz) {
+    // Natural order, in a form the compiler vectorises.
+    alignas(16) int16_t q[64];
+    for (int i = 0; i < 64; ++i) q[i] = Quantise(coef[i], recip[i]);
     uint64_t nonzero = 0;
-    for (int k = 0; k < 64; ++k) {
-        const int32_t v = coef[kZigzag[k]];
-        const uint32_t mag = static_cast<uint32_t>(v < 0 ? -v : v);
-        uint32_t m = static_cast<uint32_t>(
-            (static_cast<uint64_t>(mag) * recip[kZigzag[k]] + (1u << (kQuantShift - 1))) >> kQuantShift);
-        m = std::min<uint32_t>(m, 1023);  // baseline's largest AC category; DC stays well below it
-        const int16_t s = static_cast<int16_t>(v < 0 ? -static_cast<int32_t>(m) : static_cast<int32_t>(m));
-        q[k] = s;
-        nonzero |= static_cast<uint64_t>(m != 0) << k;
+    for (int r = 0; r < 8; ++r) {
+        uint64_t w0, w1;
+        std::memcpy(&w0, q + r * 8, 8);
+        std::memcpy(&w1, q + r * 8 + 4, 8);
+        nonzero |= zz.row[r][NonzeroLanes(w0) | (NonzeroLanes(w1) << 4)];
     }
 
     const int dcValue = q[0];
-    int diff = dcValue - prevDc;
-    {
-        const uint32_t mag = static_cast<uint32_t>(diff < 0 ? -diff : diff);
-        const int n = std::bit_width(mag);
-        const uint32_t bits = static_cast<uint32_t>(diff < 0 ? diff - 1 : diff) & ((1u << n) - 1);
-        bw.Put((static_cast<uint32_t>(dc.code[n]) << n) | bits, dc.size[n] + n);
-    }
+    PutDc(bw, dcValue - prevDc, dc);
 
     nonzero &= ~1ull;
     int last = 0;
@@ -288,7 +349,7 @@ inline int EncodeBlock(BitWriter& bw, const int32_t* coef, const uint32_t* recip
             bw.Put(ac.code[0xF0], ac.size[0xF0]);
             run -= 16;
         }
-        const int v = q[k];
+        const int v = q[kZigzag[k]];
         const uint32_t mag = static_cast<uint32_t>(v < 0 ? -v : v);
         const int n = std::bit_width(mag);
         const uint32_t bits = static_cast<uint32_t>(v < 0 ? v - 1 : v) & ((1u << n) - 1);
@@ -300,12 +361,37 @@ inline int EncodeBlock(BitWriter& bw, const int32_t* coef, const uint32_t* recip
     return dcValue;
 }
 
+// Screens are mostly flat areas: a block of one value has only a DC coefficient (the
+// transform's output for it, exactly), so the transform is skipped.
+inline int CodeBlock(BitWriter& bw, const uint8_t* src, int stride, const float* recip, int prevDc,
+                     const HuffCodes& dc, const HuffCodes& ac, const ZigzagMasks& zz, int32_t* coef) {
+    uint64_t row;
+    std::memcpy(&row, src, 8);
+    bool flat = row == src[0] * 0x0101010101010101ull;
+    for (int r = 1; r < 8 && flat; ++r) {
+        uint64_t other;
+        std::memcpy(&other, src + r * stride, 8);
+        flat = other == row;
+    }
+    if (flat) {
+        const int dcValue = Quantise(64 * (src[0] - 128), recip[0]);
+        PutDc(bw, dcValue - prevDc, dc);
+        bw.Put(ac.code[0], ac.size[0]);
+        return dcValue;
+    }
+    ForwardDct(src, stride, coef);
+    return EncodeBlock(bw, coef, recip, prevDc, dc, ac, zz);
+}
+
 // Worst case of one coded block: every coefficient at its longest code, every byte stuffed.
 constexpr size_t kMaxBlockBytes = 2 * (27 + 63 * 26 + 16) / 8 + 8;
 
 }  // namespace
 
-JpegEncoder::JpegEncoder() { GetTables(); }
+JpegEncoder::JpegEncoder() {
+    GetTables();
+    GetZigzagMasks();
+}
 
 void JpegEncoder::QuantTable(int quality, bool chroma, uint16_t table[64]) {
     quality = std::clamp(quality, 1, 100);
@@ -325,13 +411,24 @@ void JpegEncoder::SetQuality(int quality) {
         QuantTable(quality, t == 1, m_qtable[t]);
         for (int i = 0; i < 64; ++i) {
             const double divisor = m_qtable[t][i] * kAanScale[i >> 3] * kAanScale[i & 7] * 8.0;
-            m_recip[t][i] = static_cast<uint32_t>(std::lround((1 << kQuantShift) / divisor));
+            m_recip[t][i] = static_cast<float>(1.0 / divisor);
         }
     }
 }
 
 bool JpegEncoder::Encode(const uint8_t* pixels, int width, int height, int stride, int bytesPerPixel,
                          int quality, std::vector<uint8_t>& out) {
+    // Runs on the stand-in's worker threads: out of memory is a failed frame, not an exception.
+    try {
+        return EncodeFrame(pixels, width, height, stride, bytesPerPixel, quality, out);
+    } catch (const std::bad_alloc&) {
+        out.clear();
+        return false;
+    }
+}
+
+bool JpegEncoder::EncodeFrame(const uint8_t* pixels, int width, int height, int stride, int bytesPerPixel,
+                              int quality, std::vector<uint8_t>& out) {
     if (!pixels || width <= 0 || height <= 0 || width > 65535 || height > 65535 ||
         (bytesPerPixel != 3 && bytesPerPixel != 4) || stride < width * bytesPerPixel) {
         return false;
@@ -398,7 +495,8 @@ bool JpegEncoder::Encode(const uint8_t* pixels, int width, int height, int strid
     std::memcpy(out.data(), head, hn);
     BitWriter bw(out.data() + used);
     int prevDc[3] = {0, 0, 0};
-    int32_t coef[64];
+    alignas(16) int32_t coef[64];
+    const ZigzagMasks& zz = GetZigzagMasks();
 
     for (int my = 0; my < mcuRows; ++my) {
         // Colour conversion of 16 lines; lines below the picture repeat its last line.
@@ -432,18 +530,13 @@ bool JpegEncoder::Encode(const uint8_t* pixels, int width, int height, int strid
 
         for (int mx = 0; mx < mcuCols; ++mx) {
             const uint8_t* yb = yPlane + mx * 16;
-            ForwardDct(yb, yStride, coef);
-            prevDc[0] = EncodeBlock(bw, coef, m_recip[0], prevDc[0], tables.dc[0], tables.ac[0]);
-            ForwardDct(yb + 8, yStride, coef);
-            prevDc[0] = EncodeBlock(bw, coef, m_recip[0], prevDc[0], tables.dc[0], tables.ac[0]);
-            ForwardDct(yb + 8 * yStride, yStride, coef);
-            prevDc[0] = EncodeBlock(bw, coef, m_recip[0], prevDc[0], tables.dc[0], tables.ac[0]);
-            ForwardDct(yb + 8 * yStride + 8, yStride, coef);
-            prevDc[0] = EncodeBlock(bw, coef, m_recip[0], prevDc[0], tables.dc[0], tables.ac[0]);
-            ForwardDct(cbPlane + mx * 8, cStride, coef);
-            prevDc[1] = EncodeBlock(bw, coef, m_recip[1], prevDc[1], tables.dc[1], tables.ac[1]);
-            ForwardDct(crPlane + mx * 8, cStride, coef);
-            prevDc[2] = EncodeBlock(bw, coef, m_recip[1], prevDc[2], tables.dc[1], tables.ac[1]);
+            const HuffCodes &dcY = tables.dc[0], &acY = tables.ac[0], &dcC = tables.dc[1], &acC = tables.ac[1];
+            prevDc[0] = CodeBlock(bw, yb, yStride, m_recip[0], prevDc[0], dcY, acY, zz, coef);
+            prevDc[0] = CodeBlock(bw, yb + 8, yStride, m_recip[0], prevDc[0], dcY, acY, zz, coef);
+            prevDc[0] = CodeBlock(bw, yb + 8 * yStride, yStride, m_recip[0], prevDc[0], dcY, acY, zz, coef);
+            prevDc[0] = CodeBlock(bw, yb + 8 * yStride + 8, yStride, m_recip[0], prevDc[0], dcY, acY, zz, coef);
+            prevDc[1] = CodeBlock(bw, cbPlane + mx * 8, cStride, m_recip[1], prevDc[1], dcC, acC, zz, coef);
+            prevDc[2] = CodeBlock(bw, crPlane + mx * 8, cStride, m_recip[1], prevDc[2], dcC, acC, zz, coef);
         }
     }
     bw.Flush();

@@ -18,11 +18,13 @@ public:
     static void QuantTable(int quality, bool chroma, uint16_t table[64]);
 
 private:
+    bool EncodeFrame(const uint8_t* pixels, int width, int height, int stride, int bytesPerPixel,
+                     int quality, std::vector<uint8_t>& out);
     void SetQuality(int quality);
 
     int m_quality = 0;
     // Reciprocals of the quantisation steps, folded with the DCT's output scaling.
-    uint32_t m_recip[2][64] = {};
+    float m_recip[2][64] = {};
     uint16_t m_qtable[2][64] = {};  // natural order
     // One row of macroblocks converted to planes (Y, Cb, Cr), padded to whole blocks.
     std::vector<uint8_t> m_planes;

@@ -1,6 +1,7 @@
 #include "standins/Dispatch.h"
 
 #include <cwctype>
+#include <iterator>
 
 namespace wmenc {
 

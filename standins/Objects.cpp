@@ -7,6 +7,7 @@
 
 #include <ocidl.h>
 
+#include <iterator>
 #include <map>
 #include <new>
 #include <memory>

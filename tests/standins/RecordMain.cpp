@@ -123,7 +123,7 @@ struct Recording {
         src.rcCapture = s.rect;
         src.hWnd = s.window;
         src.bAudioOn = s.audio.empty() ? 0 : 1;
-        wcsncpy(src.szAudioDevice, s.audio.c_str(), 63);
+        s.audio.copy(src.szAudioDevice, 63);  // the record is zeroed: the copy stays terminated
         h = SEncoderCreator(&src);
         if (!h) return -1;
         SEncoderParam p{};

@@ -230,3 +230,41 @@ TEST_F(EncoderObjects, CallsOutOfOrderFailWithoutHarm) {
 }
 
 } // namespace
+
+namespace {
+
+std::wstring RegString(HKEY root, const wchar_t* key, const wchar_t* name) {
+    wchar_t buf[MAX_PATH] = {};
+    DWORD size = sizeof(buf);
+    if (RegGetValueW(root, key, name, RRF_RT_REG_SZ, nullptr, buf, &size) != ERROR_SUCCESS) return L"<missing>";
+    return buf;
+}
+
+} // namespace
+
+TEST(StandinRegistration, RegistersBothClassesAndTheEncoderVersionAndUndoesIt) {
+    const wchar_t* encoderKey = L"CLSID\\{632B606A-BBC6-11D2-A329-006097C4E476}\\InprocServer32";
+    const wchar_t* profileKey = L"CLSID\\{A5AC04E7-3E13-48CE-A43F-9FBA59DB1544}\\InprocServer32";
+    const wchar_t* versionKey = L"SOFTWARE\\Microsoft\\Windows Media\\Encoder";
+    vt::UniqueModule dll(LoadLibraryW(L"standin_wmenc.dll"));
+    ASSERT_TRUE(dll);
+    using Entry = HRESULT(__stdcall*)();
+    auto reg = reinterpret_cast<Entry>(GetProcAddress(dll.Get(), "DllRegisterServer"));
+    auto unreg = reinterpret_cast<Entry>(GetProcAddress(dll.Get(), "DllUnregisterServer"));
+    auto canUnload = reinterpret_cast<Entry>(GetProcAddress(dll.Get(), "DllCanUnloadNow"));
+    ASSERT_TRUE(reg && unreg && canUnload);
+
+    EXPECT_EQ(unreg(), S_OK);
+    EXPECT_EQ(RegString(HKEY_CLASSES_ROOT, encoderKey, nullptr), L"<missing>");
+    EXPECT_EQ(RegString(HKEY_LOCAL_MACHINE, versionKey, L"Version"), L"<missing>");
+
+    ASSERT_EQ(reg(), S_OK);
+    wchar_t path[MAX_PATH];
+    GetModuleFileNameW(dll.Get(), path, MAX_PATH);
+    for (const wchar_t* key : {encoderKey, profileKey}) {
+        EXPECT_EQ(RegString(HKEY_CLASSES_ROOT, key, nullptr), path);
+        EXPECT_EQ(RegString(HKEY_CLASSES_ROOT, key, L"ThreadingModel"), L"Apartment");
+    }
+    EXPECT_EQ(RegString(HKEY_LOCAL_MACHINE, versionKey, L"Version"), L"9.00.00.2980");
+    EXPECT_EQ(canUnload(), S_OK);  // every object of the tests before is gone
+}

@@ -2,6 +2,7 @@
 // that exist run, and a plain window says what is there.
 #include "config/Language.h"
 #include "config/Settings.h"
+#include "devices/DeviceLibrary.h"
 #include "toolkit/GdiPlus.h"
 #include "toolkit/Paths.h"
 #include "toolkit/Wnd.h"
@@ -12,6 +13,9 @@
 namespace {
 
 class CPlaceholderWnd : public vt::CWnd {
+public:
+    int m_cameras = 0;
+
 protected:
     LRESULT WindowProc(UINT msg, WPARAM wParam, LPARAM lParam) override {
         switch (msg) {
@@ -24,7 +28,8 @@ protected:
             ::SetBkMode(dc, TRANSPARENT);
             std::wstring text = L"Vistrel 1.0: the main window is not built yet.\n\nLanguage files found: " +
                                 std::to_wstring(LanguageList().size()) + L"\nIn force: " +
-                                std::to_wstring(CurrentLanguageId()) + L" (" + LoadLanguageText(L"ID_APP_NAME") + L")";
+                                std::to_wstring(CurrentLanguageId()) + L" (" + LoadLanguageText(L"ID_APP_NAME") + L")" +
+                                L"\nCameras: " + std::to_wstring(m_cameras);
             rc.top += 30;
             ::DrawTextW(dc, text.c_str(), -1, &rc, DT_CENTER | DT_NOPREFIX);
             ::EndPaint(m_hWnd, &ps);
@@ -53,6 +58,7 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int show) {
     SelectLanguageFile(settings.nLanguage);
 
     CPlaceholderWnd wnd;
+    wnd.m_cameras = apiCameraGetCount();
     if (!wnd.CreateEx(0, nullptr, L"Vistrel", WS_OVERLAPPEDWINDOW, CW_USEDEFAULT, CW_USEDEFAULT, 420, 160, nullptr))
         return 1;
     ::ShowWindow(wnd.GetSafeHwnd(), show);

@@ -6,7 +6,10 @@
 #include <cstddef>
 #include <cstdint>
 
-#ifdef VISTRELENC_BUILD
+// VISTRELENC_STATIC: the library's own code linked into a program (its tests) directly.
+#if defined(VISTRELENC_STATIC)
+#define VISTRELENC_API extern "C"
+#elif defined(VISTRELENC_BUILD)
 #define VISTRELENC_API extern "C" __declspec(dllexport)
 #else
 #define VISTRELENC_API extern "C" __declspec(dllimport)

@@ -1,0 +1,70 @@
+// Vistrel.exe imports the device library under the base name Vistrel and gets the one
+// built beside it.
+#include <gtest/gtest.h>
+#include <windows.h>
+#include <tlhelp32.h>
+
+#include "toolkit/Raii.h"
+
+#include <string>
+
+namespace {
+
+std::wstring BinFolder() {
+    wchar_t path[MAX_PATH];
+    DWORD n = ::GetModuleFileNameW(nullptr, path, MAX_PATH);
+    std::wstring s(path, n);
+    return s.substr(0, s.find_last_of(L"\\/") + 1);
+}
+
+struct FindWindowOf {
+    DWORD pid;
+    HWND found = nullptr;
+    static BOOL CALLBACK Proc(HWND hwnd, LPARAM lp) {
+        auto* self = reinterpret_cast<FindWindowOf*>(lp);
+        DWORD pid = 0;
+        ::GetWindowThreadProcessId(hwnd, &pid);
+        if (pid == self->pid && ::IsWindowVisible(hwnd)) {
+            self->found = hwnd;
+            return FALSE;
+        }
+        return TRUE;
+    }
+};
+
+TEST(ProgramImport, VistrelExeLoadsVistrelDllFromItsFolder) {
+    std::wstring folder = BinFolder();
+    std::wstring exe = folder + L"Vistrel.exe";
+    std::wstring cmd = L"\"" + exe + L"\"";
+    STARTUPINFOW si{sizeof(si)};
+    PROCESS_INFORMATION pi{};
+    ASSERT_TRUE(::CreateProcessW(exe.c_str(), cmd.data(), nullptr, nullptr, FALSE, 0, nullptr, folder.c_str(), &si, &pi));
+    vt::UniqueKernelHandle process(pi.hProcess), thread(pi.hThread);
+    ::WaitForInputIdle(pi.hProcess, 20000);
+
+    FindWindowOf finder{pi.dwProcessId};
+    for (int i = 0; i < 200 && !finder.found; ++i) {
+        ::EnumWindows(&FindWindowOf::Proc, reinterpret_cast<LPARAM>(&finder));
+        if (!finder.found) ::Sleep(50);
+    }
+
+    std::wstring loadedFrom;
+    vt::UniqueKernelHandle snap(::CreateToolhelp32Snapshot(TH32CS_SNAPMODULE, pi.dwProcessId));
+    if (snap) {
+        MODULEENTRY32W me{sizeof(me)};
+        for (BOOL ok = ::Module32FirstW(snap.Get(), &me); ok; ok = ::Module32NextW(snap.Get(), &me))
+            if (_wcsicmp(me.szModule, L"Vistrel.dll") == 0) loadedFrom = me.szExePath;
+    }
+
+    // How the program ends is not this test's business: asked first, then ended.
+    if (finder.found) ::PostMessageW(finder.found, WM_CLOSE, 0, 0);
+    if (::WaitForSingleObject(pi.hProcess, 10000) != WAIT_OBJECT_0) {
+        ::TerminateProcess(pi.hProcess, 1);
+        ::WaitForSingleObject(pi.hProcess, 10000);
+    }
+
+    ASSERT_FALSE(loadedFrom.empty()) << "Vistrel.dll is not among the program's modules";
+    EXPECT_EQ(0, _wcsicmp((folder + L"Vistrel.dll").c_str(), loadedFrom.c_str()));
+}
+
+} // namespace

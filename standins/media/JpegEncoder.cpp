@@ -103,8 +103,8 @@ const Tables& GetTables() {
 constexpr int32_t kCbR = -2765;   // -0.168736 / 4
 constexpr int32_t kCbG = -5427;   // -0.331264 / 4
 constexpr int32_t kCrG = -6860;   // -0.418688 / 4
-constexpr int32_t kCrB = -1332;    // -0.081312 / 4
-constexpr int32_t kHalf = 8192;    // 0.5 / 4
+constexpr int32_t kCrB = -1332;   // -0.081312 / 4
+constexpr int32_t kHalf = 8192;   // 0.5 / 4
 constexpr int32_t kChromaOffset = (128 << 16) + 32767;  // 128 plus rounding that never reaches 256
 
 template <int Bpp>

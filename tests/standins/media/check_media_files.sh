@@ -87,6 +87,9 @@ for n in 0 7 44; do
     mean="$(frame_mean "$v" $n)"
     near "$mean" "$expect" 2 || fail "video.wmv: frame $n mean $mean, expected $expect"
 done
+# Seeking through the index: 2 s is frame 30, a key frame (every fifth one is).
+seek="$(ffprobe -v error -select_streams v -read_intervals 2%+0.1 -show_entries packet=pts_time -of csv=p=0 "$v" </dev/null | head -1)"
+[ "$seek" = 2.000000 ] || fail "video.wmv: seeking to 2 s lands at '$seek'"
 errors="$(ffmpeg -nostdin -v error -i "$v" -f null - 2>&1)"
 [ -z "$errors" ] || fail "video.wmv: decode errors: $errors"
 echo "video.wmv: $(stat -c %s "$v") bytes, ok so far"

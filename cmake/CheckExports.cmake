@@ -1,4 +1,5 @@
-# Vistrelenc.dll exports exactly the eight functions, by name, undecorated.
+# A DLL exports exactly the names given (EXPECTED, ;-separated), undecorated.
+# cmake -DOBJDUMP=... -DDLL=... -DEXPECTED=a;b -P CheckExports.cmake
 execute_process(COMMAND ${OBJDUMP} -p ${DLL} OUTPUT_VARIABLE out RESULT_VARIABLE rc)
 if(NOT rc EQUAL 0)
     message(FATAL_ERROR "objdump failed on ${DLL}")
@@ -16,8 +17,8 @@ foreach(line IN LISTS lines)
     endif()
 endforeach()
 list(SORT names)
-set(expected SEncoderClose SEncoderContinue SEncoderCreator SEncoderPause
-    SEncoderSetEncodeParam SEncoderSetOutputPath SEncoderStart SEncoderStop)
+set(expected ${EXPECTED})
+list(SORT expected)
 if(NOT names STREQUAL expected)
     message(FATAL_ERROR "exports are '${names}', expected '${expected}'")
 endif()

@@ -20,8 +20,8 @@ protected:
         GetTempPathW(MAX_PATH, dir);
         return std::wstring(dir) + name;
     }
-    static SessionSpec SmallScreen(const wchar_t* file) {
-        SessionSpec s;
+    static SessionSetup SmallScreen(const wchar_t* file) {
+        SessionSetup s;
         s.rect = RECT{0, 0, 320, 240};
         s.width = 320;
         s.height = 240;
@@ -166,22 +166,22 @@ TEST_F(EncoderObjects, InputsThatAreRefused) {
 
 TEST_F(EncoderObjects, PrepareFailsForWhatCannotBeOpened) {
     {
-        SessionSpec spec = SmallScreen(L"standin_noaudio.wmv");
-        spec.audio = L"No Such Input Device";
+        SessionSetup setup = SmallScreen(L"standin_noaudio.wmv");
+        setup.audio = L"No Such Input Device";
         Session s;
-        EXPECT_NE(s.Build(spec), S_OK);
+        EXPECT_NE(s.Build(setup), S_OK);
     }
     {
-        SessionSpec spec = SmallScreen(L"x.wmv");
-        spec.path = TempFile(L"no-such-folder\\x.wmv");
+        SessionSetup setup = SmallScreen(L"x.wmv");
+        setup.path = TempFile(L"no-such-folder\\x.wmv");
         Session s;
-        EXPECT_NE(s.Build(spec), S_OK);
+        EXPECT_NE(s.Build(setup), S_OK);
     }
     {
-        SessionSpec spec = SmallScreen(L"x.wmv");
-        spec.path.clear();
+        SessionSetup setup = SmallScreen(L"x.wmv");
+        setup.path.clear();
         Session s;
-        EXPECT_NE(s.Build(spec), S_OK);
+        EXPECT_NE(s.Build(setup), S_OK);
     }
 }
 

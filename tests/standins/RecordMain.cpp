@@ -115,7 +115,7 @@ std::wstring FirstWaveIn() {
 // Through the encoder library, as the program records.
 struct Recording {
     SENCODER_HANDLE h = nullptr;
-    int Begin(const SessionSpec& s) {
+    int Begin(const SessionSetup& s) {
         SEncoderSource src{};
         src.nSourceType = s.window ? SENCODER_SOURCE_WINDOW
                           : (s.rect.left || s.rect.top || s.rect.right || s.rect.bottom) ? SENCODER_SOURCE_RECT
@@ -151,11 +151,11 @@ struct Recording {
 struct Recording {
     Session s;
     bool com = SUCCEEDED(CoInitialize(nullptr));
-    int Begin(const SessionSpec& spec) {
-        HRESULT hr = s.Build(spec);
-        if (FAILED(hr) && !spec.audio.empty() && _wcsicmp(spec.audio.c_str(), L"Default_Audio_Device") != 0) {
+    int Begin(const SessionSetup& setup) {
+        HRESULT hr = s.Build(setup);
+        if (FAILED(hr) && !setup.audio.empty() && _wcsicmp(setup.audio.c_str(), L"Default_Audio_Device") != 0) {
             s = Session();
-            SessionSpec retry = spec;
+            SessionSetup retry = setup;
             retry.audio = L"Default_Audio_Device";
             hr = s.Build(retry);
         }
@@ -182,15 +182,15 @@ int wmain(int argc, wchar_t** argv) {
     }
     std::wstring mode = argv[1];
     double seconds = argc > 3 ? _wtof(argv[3]) : 3.0;
-    SessionSpec spec;
-    spec.path = argv[2];
-    spec.width = GetSystemMetrics(SM_CXSCREEN);
-    spec.height = GetSystemMetrics(SM_CYSCREEN);
+    SessionSetup setup;
+    setup.path = argv[2];
+    setup.width = GetSystemMetrics(SM_CXSCREEN);
+    setup.height = GetSystemMetrics(SM_CYSCREEN);
     if (argc > 7) {
-        spec.width = _wtoi(argv[4]);
-        spec.height = _wtoi(argv[5]);
-        spec.fps = _wtoi(argv[6]);
-        spec.videoKbps = _wtoi(argv[7]);
+        setup.width = _wtoi(argv[4]);
+        setup.height = _wtoi(argv[5]);
+        setup.fps = _wtoi(argv[6]);
+        setup.videoKbps = _wtoi(argv[7]);
     }
     auto ms = [](double s) { return static_cast<DWORD>(std::lround(s * 1000)); };
 
@@ -207,31 +207,31 @@ int wmain(int argc, wchar_t** argv) {
 
     if (mode == L"rect") {
         // An odd-sized rectangle: the encoder library makes it even (grows to the left/top).
-        spec.rect = RECT{81, 61, 81 + 501, 61 + 401};
-        spec.width = 501;
-        spec.height = 401;
+        setup.rect = RECT{81, 61, 81 + 501, 61 + 401};
+        setup.width = 501;
+        setup.height = 401;
 #ifndef STANDIN_VIA_LIBRARY
-        spec.rect = RECT{80, 60, 81 + 501, 61 + 401};
-        spec.width = 500;
-        spec.height = 400;
+        setup.rect = RECT{80, 60, 81 + 501, 61 + 401};
+        setup.width = 500;
+        setup.height = 400;
 #endif
     } else if (mode == L"window") {
-        spec.window = pattern;
-        spec.width = kPatternRect.right - kPatternRect.left;
-        spec.height = kPatternRect.bottom - kPatternRect.top;
+        setup.window = pattern;
+        setup.width = kPatternRect.right - kPatternRect.left;
+        setup.height = kPatternRect.bottom - kPatternRect.top;
     } else if (mode == L"audio") {
-        spec.audio = FirstWaveIn();
-        if (spec.audio.empty()) {
+        setup.audio = FirstWaveIn();
+        if (setup.audio.empty()) {
             fwprintf(stderr, L"no capture device\n");
             return 3;
         }
     } else if (mode == L"badaudio") {
-        spec.audio = L"No Such Input Device";
+        setup.audio = L"No Such Input Device";
     }
 
     Recording rec;
     DWORD t0 = GetTickCount();
-    int rc = rec.Begin(spec);
+    int rc = rec.Begin(setup);
     if (rc != 0) {
         fwprintf(stderr, L"start failed: 0x%08X\n", static_cast<unsigned>(rc));
         return 1;

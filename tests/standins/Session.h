@@ -8,7 +8,7 @@ namespace standin_test {
 inline const CLSID kClsidEncoder = {0x632B606A, 0xBBC6, 0x11D2, {0xA3, 0x29, 0x00, 0x60, 0x97, 0xC4, 0xE4, 0x76}};
 inline const CLSID kClsidProfile = {0xA5AC04E7, 0x3E13, 0x48CE, {0xA4, 0x3F, 0x9F, 0xBA, 0x59, 0xDB, 0x15, 0x44}};
 
-struct SessionSpec {
+struct SessionSetup {
     RECT rect{};           // all zero: whole screen
     HWND window = nullptr;
     std::wstring audio;    // empty: no audio
@@ -22,7 +22,7 @@ struct Session {
     vt::ComPtr<IDispatch> encoder, profile, group, video, audio, file;
 
     // Everything up to PrepareToEncode(true); returns the first failure.
-    HRESULT Build(const SessionSpec& s) {
+    HRESULT Build(const SessionSetup& s) {
         HRESULT hr = CoCreateInstance(kClsidEncoder, nullptr, CLSCTX_INPROC_SERVER, IID_IDispatch, encoder.PutVoid());
         if (FAILED(hr)) return hr;
         Var r;

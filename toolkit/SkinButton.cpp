@@ -38,15 +38,6 @@ bool IsRelayedMouseMessage(UINT msg) noexcept {
     return msg == WM_LBUTTONDOWN || msg == WM_LBUTTONUP || msg == WM_MOUSEMOVE || msg == WM_MOUSEHOVER;
 }
 
-std::wstring WindowText(HWND hwnd) {
-    const int n = ::GetWindowTextLengthW(hwnd);
-    if (n <= 0) return {};
-    std::wstring s(static_cast<size_t>(n) + 1, L'\0');
-    const int got = ::GetWindowTextW(hwnd, s.data(), n + 1);
-    s.resize(static_cast<size_t>(got > 0 ? got : 0));
-    return s;
-}
-
 } // namespace
 
 // ------------------------------------------------------------------ shared part
@@ -132,7 +123,7 @@ void CNSkinButtonBase::DrawLabel(HDC dc, RECT rc, COLORREF colour) {
 }
 
 void CNSkinButtonBase::SetToolTipText(bool activate, const std::wstring& text) {
-    m_toolTipText = text.empty() ? (m_text.empty() ? WindowText(m_hWnd) : m_text) : text;
+    m_toolTipText = text.empty() ? (m_text.empty() ? vt::WindowText(m_hWnd) : m_text) : text;
     m_toolTipActive = activate;
     CreateToolTip();
 }

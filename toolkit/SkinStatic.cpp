@@ -3,19 +3,6 @@
 #include "toolkit/MemDC.h"
 #include "toolkit/SkinText.h"
 
-namespace {
-
-std::wstring WindowTextOf(HWND hwnd) {
-    const int n = ::GetWindowTextLengthW(hwnd);
-    if (n <= 0) return {};
-    std::wstring s(static_cast<size_t>(n) + 1, L'\0');
-    const int got = ::GetWindowTextW(hwnd, s.data(), n + 1);
-    s.resize(static_cast<size_t>(got > 0 ? got : 0));
-    return s;
-}
-
-} // namespace
-
 // ------------------------------------------------------------------ CNStaticEx
 
 bool CNStaticEx::Attach(HWND hwnd) {
@@ -72,7 +59,7 @@ void CNStaticEx::Draw(HDC target, const RECT& rc) {
     vt::OffscreenDc off(target, rc);
     HDC dc = off.Get();
     if (m_background) vt::DrawBitmap(dc, m_background.Get(), 0, 0, m_backgroundSize.cx, m_backgroundSize.cy);
-    const std::wstring text = m_text.empty() ? WindowTextOf(m_hWnd) : m_text;
+    const std::wstring text = m_text.empty() ? vt::WindowText(m_hWnd) : m_text;
     vt::DrawSkinText(dc, rc, text, m_colour, m_face.c_str(), m_height, m_weight, m_format, m_lineBreak);
 }
 

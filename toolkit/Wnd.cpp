@@ -12,6 +12,15 @@ constexpr wchar_t kOwnClass[] = L"VistrelWnd";
 
 HINSTANCE ResourceInstance() noexcept { return ::GetModuleHandleW(nullptr); }
 
+std::wstring WindowText(HWND hwnd) {
+    const int n = ::GetWindowTextLengthW(hwnd);
+    if (n <= 0) return {};
+    std::wstring s(static_cast<size_t>(n) + 1, L'\0');
+    const int got = ::GetWindowTextW(hwnd, s.data(), n + 1);
+    s.resize(static_cast<size_t>(got > 0 ? got : 0));
+    return s;
+}
+
 CWnd::~CWnd() {
     if (m_hWnd) {
         HWND h = m_hWnd;

@@ -10,6 +10,7 @@
 #pragma once
 
 #include <windows.h>
+#include <string>
 
 namespace vt {
 
@@ -73,6 +74,9 @@ private:
     const Msg* m_current = nullptr;
     friend LRESULT CALLBACK OwnClassProc(HWND, UINT, WPARAM, LPARAM);
 };
+
+// The window's text as a string.
+std::wstring WindowText(HWND hwnd);
 
 // Module whose resources the windows and pictures come from (the program).
 HINSTANCE ResourceInstance() noexcept;

@@ -59,13 +59,8 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int show) {
 
     CPlaceholderWnd wnd;
     wnd.m_cameras = apiCameraGetCount();
-    if (!wnd.CreateEx(0, nullptr, L"Vistrel", WS_OVERLAPPEDWINDOW, CW_USEDEFAULT, CW_USEDEFAULT, 420, 160, nullptr))
+    if (!wnd.CreateEx({.title = L"Vistrel", .style = WS_OVERLAPPEDWINDOW, .rect = vt::RectXYWH(100, 100, 420, 160)}))
         return 1;
     ::ShowWindow(wnd.GetSafeHwnd(), show);
-    MSG msg;
-    while (::GetMessageW(&msg, nullptr, 0, 0) > 0) {
-        ::TranslateMessage(&msg);
-        ::DispatchMessageW(&msg);
-    }
-    return static_cast<int>(msg.wParam);
+    return vt::RunMessageLoop();
 }

@@ -1,5 +1,7 @@
 #include "toolkit/Dialog.h"
 
+#include "toolkit/Raii.h"
+
 namespace vt {
 
 INT_PTR CALLBACK CDialog::DialogProc(HWND hwnd, UINT msg, WPARAM, LPARAM lParam) {
@@ -27,15 +29,7 @@ bool CDialog::Create(HWND parent) {
     return h != nullptr && m_hWnd == h;
 }
 
-void CDialog::PumpMessage(MSG& msg) {
-    if (CWnd::PreTranslateChain(&msg)) return;
-    HWND root = msg.hwnd ? ::GetAncestor(msg.hwnd, GA_ROOT) : nullptr;
-    wchar_t cls[16] = {};
-    if (root && ::GetClassNameW(root, cls, 16) && lstrcmpW(cls, L"#32770") == 0 && ::IsDialogMessageW(root, &msg))
-        return;
-    ::TranslateMessage(&msg);
-    ::DispatchMessageW(&msg);
-}
+void CDialog::PumpMessage(MSG& msg) { vt::PumpMessage(msg); }
 
 INT_PTR CDialog::DoModal(HWND owner) {
     if (m_hWnd) return -1;
@@ -44,18 +38,22 @@ INT_PTR CDialog::DoModal(HWND owner) {
     m_result = -1;
     const bool disableOwner = owner && ::IsWindowEnabled(owner);
     if (disableOwner) ::EnableWindow(owner, FALSE);
+    // Re-enabled before the dialog goes, so that activation returns to the owner.
+    auto reenable = MakeScopeExit([&] {
+        if (disableOwner) ::EnableWindow(owner, TRUE);
+    });
 
     HWND h = CreateWindowFromTemplate(owner);
     if (!h || m_hWnd != h) {
         if (h) ::DestroyWindow(h);
-        if (disableOwner) ::EnableWindow(owner, TRUE);
         m_modal = false;
         return -1;
     }
     if (!m_endModal) ::ShowWindow(h, SW_SHOW);
 
+    // Ends on EndDialog, and also when the window is destroyed by anything else.
     MSG msg;
-    while (!m_endModal) {
+    while (!m_endModal && m_hWnd) {
         BOOL got = ::GetMessageW(&msg, nullptr, 0, 0);
         if (got == 0) {
             // Let the outer loop see the quit request too.
@@ -63,17 +61,19 @@ INT_PTR CDialog::DoModal(HWND owner) {
             break;
         }
         if (got == -1) break;
-        PumpMessage(msg);
+        vt::PumpMessage(msg);
     }
 
-    // Re-enable the owner before the dialog goes so that activation returns to it.
-    if (disableOwner) ::EnableWindow(owner, TRUE);
-    if (m_hWnd) {
-        ::ShowWindow(m_hWnd, SW_HIDE);
-        ::DestroyWindow(m_hWnd);
-    }
+    const INT_PTR result = m_result;
+    HWND window = m_hWnd;
     m_modal = false;
-    return m_result;
+    reenable.Run();
+    // Nothing of the object is touched once its window is gone.
+    if (window) {
+        ::ShowWindow(window, SW_HIDE);
+        ::DestroyWindow(window);
+    }
+    return result;
 }
 
 void CDialog::EndDialog(INT_PTR result) {

@@ -68,6 +68,7 @@ struct Unhook { void operator()(HHOOK h) const noexcept { ::UnhookWindowsHookEx(
 struct DestroyMenuF { void operator()(HMENU h) const noexcept { ::DestroyMenu(h); } };
 struct DestroyIconF { void operator()(HICON h) const noexcept { ::DestroyIcon(h); } };
 struct GlobalFreeF { void operator()(HGLOBAL h) const noexcept { ::GlobalFree(h); } };
+struct CloseRegKey { void operator()(HKEY h) const noexcept { ::RegCloseKey(h); } };
 
 using UniqueKernelHandle = UniqueHandle<KernelTraits>;
 using UniqueFindHandle = UniqueHandle<FindTraits>;
@@ -78,6 +79,7 @@ using UniqueHook = UniqueHandle<SimpleTraits<HHOOK, Unhook>>;
 using UniqueMenu = UniqueHandle<SimpleTraits<HMENU, DestroyMenuF>>;
 using UniqueIcon = UniqueHandle<SimpleTraits<HICON, DestroyIconF>>;
 using UniqueHGlobal = UniqueHandle<SimpleTraits<HGLOBAL, GlobalFreeF>>;
+using UniqueRegKey = UniqueHandle<SimpleTraits<HKEY, CloseRegKey>>;
 
 // Any GDI object (pen, brush, font, bitmap, region); typed so callers keep the handle type.
 template <typename T>
@@ -163,6 +165,41 @@ public:
 private:
     HDC m_dc = nullptr;
     HGDIOBJ m_old = nullptr;
+};
+
+// Runs a function when the scope ends (or earlier, once, through Run).
+template <typename F>
+class ScopeExit {
+public:
+    explicit ScopeExit(F f) noexcept : m_f(std::move(f)) {}
+    ~ScopeExit() { Run(); }
+    ScopeExit(ScopeExit&& o) noexcept : m_f(std::move(o.m_f)), m_armed(std::exchange(o.m_armed, false)) {}
+    ScopeExit(const ScopeExit&) = delete;
+    ScopeExit& operator=(const ScopeExit&) = delete;
+    ScopeExit& operator=(ScopeExit&&) = delete;
+    void Run() noexcept {
+        if (std::exchange(m_armed, false)) m_f();
+    }
+    void Release() noexcept { m_armed = false; }
+
+private:
+    F m_f;
+    bool m_armed = true;
+};
+template <typename F>
+ScopeExit<F> MakeScopeExit(F f) noexcept { return ScopeExit<F>(std::move(f)); }
+
+// Saves a DC's state (selected objects, colours, modes, origins) and restores it.
+class DcState {
+public:
+    explicit DcState(HDC dc) noexcept : m_dc(dc), m_saved(dc ? ::SaveDC(dc) : 0) {}
+    ~DcState() { if (m_saved) ::RestoreDC(m_dc, m_saved); }
+    DcState(const DcState&) = delete;
+    DcState& operator=(const DcState&) = delete;
+
+private:
+    HDC m_dc;
+    int m_saved;
 };
 
 // COM interface pointer.

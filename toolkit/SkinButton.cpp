@@ -51,8 +51,8 @@ bool CNSkinButtonBase::Attach(HWND hwnd) {
 bool CNSkinButtonBase::Create(HWND parent, int id, int x, int y, int cx, int cy, const wchar_t* text) {
     // Hidden until attached: a button shown at creation clears its place with the
     // button face before the background copy could be taken.
-    if (!CreateEx(0, L"BUTTON", text, WS_CHILD | WS_TABSTOP | BS_OWNERDRAW, x, y, cx, cy, parent,
-                  reinterpret_cast<HMENU>(static_cast<INT_PTR>(id))))
+    if (!CreateEx({.className = L"BUTTON", .title = text, .style = WS_CHILD | WS_TABSTOP | BS_OWNERDRAW,
+                   .rect = vt::RectXYWH(x, y, cx, cy), .parent = parent, .id = static_cast<UINT>(id)}))
         return false;
     MakeOwnerDrawn();
     ::ShowWindow(m_hWnd, SW_SHOWNA);
@@ -83,6 +83,16 @@ void CNSkinButtonBase::SetText(const std::wstring& text) {
     m_text = text;
     if (m_hWnd) ::SetWindowTextW(m_hWnd, text.c_str());
     Repaint();
+}
+
+void CNSkinButtonBase::SetAccessibleName(const std::wstring& name) {
+    // A button without a caption is named by its tooltip, for screen readers; the name
+    // is not drawn.
+    if (!m_hWnd || !m_text.empty() || (!m_namedByTip && !vt::WindowText(m_hWnd).empty())) return;
+    m_namedByTip = true;
+    m_namingOnly = true;
+    ::SetWindowTextW(m_hWnd, name.c_str());
+    m_namingOnly = false;
 }
 
 void CNSkinButtonBase::SetFontFace(const std::wstring& face) {
@@ -125,6 +135,7 @@ void CNSkinButtonBase::DrawLabel(HDC dc, RECT rc, COLORREF colour) {
 void CNSkinButtonBase::SetToolTipText(bool activate, const std::wstring& text) {
     m_toolTipText = text.empty() ? (m_text.empty() ? vt::WindowText(m_hWnd) : m_text) : text;
     m_toolTipActive = activate;
+    SetAccessibleName(m_toolTipText);
     CreateToolTip();
 }
 
@@ -215,7 +226,10 @@ LRESULT CNSkinButtonBase::WindowProc(UINT msg, WPARAM wParam, LPARAM lParam) {
         if (m_toolTipActive) CreateToolTip();
         break;
     case WM_SETTEXT:
-        m_text = lParam ? reinterpret_cast<const wchar_t*>(lParam) : L"";
+        if (!m_namingOnly) {
+            m_text = lParam ? reinterpret_cast<const wchar_t*>(lParam) : L"";
+            m_namedByTip = false;
+        }
         break;
     case WM_SIZE:
     case WM_MOVE:

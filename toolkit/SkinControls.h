@@ -28,6 +28,7 @@ public:
     HWND GetToolTipWnd() const noexcept { return m_toolTip.Get(); }
     bool IsToolTipActive() const noexcept { return m_toolTipActive; }
 
+    // The caption drawn, kept as the window's text.
     void SetText(const std::wstring& text);
     const std::wstring& GetText() const noexcept { return m_text; }
     void SetFontFace(const std::wstring& face);
@@ -54,6 +55,7 @@ protected:
     void DrawLabel(HDC dc, RECT rc, COLORREF colour);
     void CreateToolTip();
     void Repaint();
+    void SetAccessibleName(const std::wstring& name);
 
     vt::UniqueBitmap m_background;
     SIZE m_backgroundSize{};
@@ -65,6 +67,8 @@ protected:
     std::wstring m_toolTipText;
     vt::UniqueHwnd m_toolTip;
     bool m_toolTipActive = false;
+    bool m_namingOnly = false;
+    bool m_namedByTip = false;
     int m_marginLeft = 0, m_marginRight = 0, m_marginTop = 0, m_marginBottom = 0;
 };
 

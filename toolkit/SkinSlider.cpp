@@ -6,8 +6,8 @@
 #include <windowsx.h>
 
 bool CNSliderEx::Create(HWND parent, int id, int x, int y, int cx, int cy) {
-    return CreateEx(0, nullptr, L"", WS_CHILD | WS_VISIBLE, x, y, cx, cy, parent,
-                    reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)));
+    return CreateEx({.style = WS_CHILD | WS_VISIBLE, .rect = vt::RectXYWH(x, y, cx, cy), .parent = parent,
+                     .id = static_cast<UINT>(id)});
 }
 
 bool CNSliderEx::SetImage(const wchar_t* path, UINT pngId) {

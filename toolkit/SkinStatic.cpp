@@ -13,8 +13,8 @@ bool CNStaticEx::Attach(HWND hwnd) {
 
 bool CNStaticEx::Create(HWND parent, int id, int x, int y, int cx, int cy, const wchar_t* text) {
     // Shown once attached, so that the first erase takes the parent's pixels.
-    if (!CreateEx(0, L"STATIC", text, WS_CHILD | SS_OWNERDRAW | SS_NOTIFY, x, y, cx, cy, parent,
-                  reinterpret_cast<HMENU>(static_cast<INT_PTR>(id))))
+    if (!CreateEx({.className = L"STATIC", .title = text, .style = WS_CHILD | SS_OWNERDRAW | SS_NOTIFY,
+                   .rect = vt::RectXYWH(x, y, cx, cy), .parent = parent, .id = static_cast<UINT>(id)}))
         return false;
     MakeOwnerDrawn();
     ::ShowWindow(m_hWnd, SW_SHOWNA);
@@ -29,7 +29,8 @@ void CNStaticEx::MakeOwnerDrawn() {
 
 void CNStaticEx::SetText(const std::wstring& text) {
     m_text = text;
-    if (m_hWnd) ::InvalidateRect(m_hWnd, nullptr, FALSE);
+    // Kept as the window's text too, for screen readers and automation tools.
+    if (m_hWnd) ::SetWindowTextW(m_hWnd, text.c_str());
 }
 
 void CNStaticEx::SetTextColor(COLORREF colour) {
@@ -108,8 +109,8 @@ LRESULT CNStaticEx::WindowProc(UINT msg, WPARAM wParam, LPARAM lParam) {
 // ------------------------------------------------------------------ CTransparentStatic
 
 bool CTransparentStatic::Create(HWND parent, int id, int x, int y, int cx, int cy, const wchar_t* text, DWORD style) {
-    if (!CreateEx(0, L"STATIC", text, WS_CHILD | (style & ~WS_VISIBLE), x, y, cx, cy, parent,
-                  reinterpret_cast<HMENU>(static_cast<INT_PTR>(id))))
+    if (!CreateEx({.className = L"STATIC", .title = text, .style = WS_CHILD | (style & ~WS_VISIBLE),
+                   .rect = vt::RectXYWH(x, y, cx, cy), .parent = parent, .id = static_cast<UINT>(id)}))
         return false;
     if (HWND p = ::GetParent(m_hWnd))
         ::SendMessageW(m_hWnd, WM_SETFONT, ::SendMessageW(p, WM_GETFONT, 0, 0), FALSE);

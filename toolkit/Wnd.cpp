@@ -1,6 +1,9 @@
 #include "toolkit/Wnd.h"
 
+#include "toolkit/PostResult.h"
+
 #include <commctrl.h>
+#include <windowsx.h>
 
 namespace vt {
 
@@ -8,7 +11,19 @@ namespace {
 constexpr UINT_PTR kSubclassId = 0x56544C; // any constant unique to us
 constexpr wchar_t kProp[] = L"Vistrel.CWnd";
 constexpr wchar_t kOwnClass[] = L"VistrelWnd";
+
+UINT DestroyRequestMessage() noexcept {
+    static const UINT msg = ::RegisterWindowMessageW(L"Vistrel.DestroyRequest");
+    return msg;
+}
 } // namespace
+
+// One frame per handler of ours on the stack; the destructor marks them all, so that
+// a frame whose object went away while it ran does not touch it again.
+struct CWndFrame {
+    bool alive = true;
+    CWndFrame* outer = nullptr;
+};
 
 HINSTANCE ResourceInstance() noexcept { return ::GetModuleHandleW(nullptr); }
 
@@ -22,10 +37,15 @@ std::wstring WindowText(HWND hwnd) {
 }
 
 CWnd::~CWnd() {
+    for (CWndFrame* f = m_frames; f; f = f->outer) f->alive = false;
+    m_frames = nullptr;
+    m_autoDelete = false; // being deleted already
     if (m_hWnd) {
+        // Destroyed while still bound, so that the binding's end frees queued results;
+        // handlers now resolve to this base class, the derived parts being gone.
         HWND h = m_hWnd;
-        Detach();
         ::DestroyWindow(h);
+        if (m_hWnd == h) Detach(); // a window of another thread refuses DestroyWindow
     }
 }
 
@@ -61,44 +81,60 @@ bool CWnd::SubclassDlgItem(int id, HWND parent) {
 LRESULT CALLBACK OwnClassProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
     if (msg == WM_NCCREATE) {
         auto* cs = reinterpret_cast<CREATESTRUCTW*>(lParam);
-        if (auto* self = static_cast<CWnd*>(cs->lpCreateParams)) self->Attach(hwnd);
+        if (auto* self = static_cast<CWnd*>(cs->lpCreateParams); self && self->Attach(hwnd))
+            return ::SendMessageW(hwnd, WM_NCCREATE, wParam, lParam); // now through the binding
     }
     return ::DefWindowProcW(hwnd, msg, wParam, lParam);
 }
 
-bool CWnd::RegisterOwnClass() {
-    static const bool registered = [] {
-        WNDCLASSEXW wc{sizeof(wc)};
-        wc.style = CS_DBLCLKS;
-        wc.lpfnWndProc = &OwnClassProc;
-        wc.hInstance = ResourceInstance();
-        wc.hCursor = ::LoadCursorW(nullptr, IDC_ARROW);
-        wc.lpszClassName = kOwnClass;
-        return ::RegisterClassExW(&wc) != 0 || ::GetLastError() == ERROR_CLASS_ALREADY_EXISTS;
-    }();
-    return registered;
+bool RegisterWindowClass(WNDCLASSEXW wc) {
+    wc.cbSize = sizeof(wc);
+    wc.lpfnWndProc = &OwnClassProc;
+    wc.hInstance = ResourceInstance();
+    if (!wc.hCursor) wc.hCursor = ::LoadCursorW(nullptr, IDC_ARROW);
+    WNDCLASSEXW existing{sizeof(existing)};
+    if (::GetClassInfoExW(wc.hInstance, wc.lpszClassName, &existing)) return existing.lpfnWndProc == &OwnClassProc;
+    return ::RegisterClassExW(&wc) != 0;
 }
 
-bool CWnd::CreateEx(DWORD exStyle, const wchar_t* className, const wchar_t* title, DWORD style,
-                    int x, int y, int cx, int cy, HWND parent, HMENU menuOrId) {
+bool CWnd::CreateEx(const CreateArgs& a) {
     if (m_hWnd) return false;
-    if (!className) {
-        if (!RegisterOwnClass()) return false;
-        HWND h = ::CreateWindowExW(exStyle, kOwnClass, title, style, x, y, cx, cy, parent, menuOrId,
-                                   ResourceInstance(), this);
-        if (!h) return false;
-        if (m_hWnd != h) { ::DestroyWindow(h); return false; }
-        return true;
+    const wchar_t* cls = a.className;
+    if (!cls) {
+        static const bool registered = [] {
+            WNDCLASSEXW wc{sizeof(wc)};
+            wc.style = CS_DBLCLKS;
+            wc.lpszClassName = kOwnClass;
+            return RegisterWindowClass(wc);
+        }();
+        if (!registered) return false;
+        cls = kOwnClass;
     }
-    HWND h = ::CreateWindowExW(exStyle, className, title, style, x, y, cx, cy, parent, menuOrId,
-                               ResourceInstance(), nullptr);
+    WNDCLASSEXW info{sizeof(info)};
+    const bool bindsItself = ::GetClassInfoExW(ResourceInstance(), cls, &info) && info.lpfnWndProc == &OwnClassProc;
+    HMENU menu = (a.style & WS_CHILD) ? reinterpret_cast<HMENU>(static_cast<UINT_PTR>(a.id)) : nullptr;
+    HWND h = ::CreateWindowExW(a.exStyle, cls, a.title, a.style, a.rect.left, a.rect.top, a.rect.right - a.rect.left,
+                               a.rect.bottom - a.rect.top, a.parent, menu, ResourceInstance(),
+                               bindsItself ? this : nullptr);
     if (!h) return false;
-    if (!Attach(h)) { ::DestroyWindow(h); return false; }
+    if (bindsItself) {
+        if (m_hWnd == h) return true;
+        ::DestroyWindow(h);
+        return false;
+    }
+    if (!Attach(h)) {
+        ::DestroyWindow(h);
+        return false;
+    }
     return true;
 }
 
 bool CWnd::DestroyWindow() {
     return m_hWnd && ::DestroyWindow(m_hWnd);
+}
+
+void CWnd::PostDestroy() const noexcept {
+    if (m_hWnd) ::PostMessageW(m_hWnd, DestroyRequestMessage(), 0, 0);
 }
 
 bool CWnd::PreTranslateMessage(MSG*) { return false; }
@@ -118,24 +154,32 @@ LRESULT CWnd::Default() {
 
 bool CWnd::OnCommand(WPARAM, LPARAM) { return false; }
 bool CWnd::OnNotify(WPARAM, LPARAM, LRESULT*) { return false; }
-void CWnd::OnTimer(UINT_PTR) {}
+bool CWnd::OnTimer(UINT_PTR) { return false; }
 bool CWnd::OnChildNotify(UINT, WPARAM, LPARAM, LRESULT*) { return false; }
 
 bool CWnd::ReflectToChild(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT* result) {
     HWND child = nullptr;
     switch (msg) {
     case WM_COMMAND:
-        child = reinterpret_cast<HWND>(lParam);
-        break;
-    case WM_DRAWITEM:
-        if (auto* dis = reinterpret_cast<DRAWITEMSTRUCT*>(lParam); dis && dis->CtlType != ODT_MENU)
-            child = dis->hwndItem;
-        break;
+    case WM_HSCROLL:
+    case WM_VSCROLL:
     case WM_CTLCOLORSTATIC:
     case WM_CTLCOLORBTN:
     case WM_CTLCOLOREDIT:
     case WM_CTLCOLORLISTBOX:
         child = reinterpret_cast<HWND>(lParam);
+        break;
+    case WM_NOTIFY:
+        if (auto* nm = reinterpret_cast<const NMHDR*>(lParam)) child = nm->hwndFrom;
+        break;
+    case WM_DRAWITEM:
+        if (auto* dis = reinterpret_cast<const DRAWITEMSTRUCT*>(lParam); dis && dis->CtlType != ODT_MENU)
+            child = dis->hwndItem;
+        break;
+    case WM_MEASUREITEM:
+        // Menus are measured by their owner; controls by themselves.
+        if (auto* mis = reinterpret_cast<const MEASUREITEMSTRUCT*>(lParam); mis && mis->CtlType != ODT_MENU)
+            child = ::GetDlgItem(m_hWnd, static_cast<int>(mis->CtlID));
         break;
     default:
         return false;
@@ -152,15 +196,46 @@ LRESULT CWnd::WindowProc(UINT msg, WPARAM wParam, LPARAM lParam) {
         if (OnCommand(wParam, lParam)) return 0;
         break;
     case WM_NOTIFY:
+        if (ReflectToChild(msg, wParam, lParam, &r)) return r;
         if (OnNotify(wParam, lParam, &r)) return r;
         break;
     case WM_TIMER:
-        OnTimer(wParam);
-        return 0;
+        if (OnTimer(wParam)) return 0;
+        break;
+    case WM_PAINT:
+        if (OnPaint()) return 0;
+        break;
+    case WM_ERASEBKGND:
+        if (OnEraseBkgnd(reinterpret_cast<HDC>(wParam))) return 1;
+        break;
+    case WM_SIZE:
+        if (OnSize(static_cast<UINT>(wParam), LOWORD(lParam), HIWORD(lParam))) return 0;
+        break;
+    case WM_MOUSEMOVE:
+    case WM_LBUTTONDOWN:
+    case WM_LBUTTONUP:
+    case WM_LBUTTONDBLCLK:
+    case WM_RBUTTONDOWN:
+    case WM_RBUTTONUP:
+    case WM_RBUTTONDBLCLK:
+        if (OnMouse(msg, POINT{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)}, static_cast<UINT>(wParam))) return 0;
+        break;
+    case WM_SETCURSOR:
+        if (OnSetCursor(reinterpret_cast<HWND>(wParam), LOWORD(lParam), HIWORD(lParam))) return TRUE;
+        break;
+    case WM_NCHITTEST:
+        if (OnNcHitTest(POINT{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)}, &r)) return r;
+        break;
+    case WM_CLOSE:
+        if (OnClose()) return 0;
+        break;
     case WM_DESTROY:
         OnDestroy();
         break;
+    case WM_HSCROLL:
+    case WM_VSCROLL:
     case WM_DRAWITEM:
+    case WM_MEASUREITEM:
     case WM_CTLCOLORSTATIC:
     case WM_CTLCOLORBTN:
     case WM_CTLCOLOREDIT:
@@ -173,23 +248,84 @@ LRESULT CWnd::WindowProc(UINT msg, WPARAM wParam, LPARAM lParam) {
     return Default();
 }
 
+void CWnd::EndBinding(HWND hwnd) {
+    if (m_hWnd != hwnd) return;
+    Detach();
+    PostNcDestroy();
+}
+
 LRESULT CALLBACK CWnd::SubclassProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam, UINT_PTR, DWORD_PTR ref) {
     auto* self = reinterpret_cast<CWnd*>(ref);
-    if (msg == WM_NCDESTROY) {
-        // The binding ends with the window.
-        LRESULT r = ::DefSubclassProc(hwnd, msg, wParam, lParam);
-        if (self->m_hWnd == hwnd) {
-            self->Detach();
-            self->PostNcDestroy();
+    if (msg == DestroyRequestMessage() && msg != 0) {
+        // Only from the loop: a request met inside one of our handlers (a nested modal
+        // loop) waits until they have all returned.
+        if (self->m_depth > 0) {
+            self->m_destroyPending = true;
+            return 0;
         }
+        self->m_destroyPending = false;
+        ::DestroyWindow(hwnd); // may delete self
+        return 0;
+    }
+    if (msg == WM_NCDESTROY) {
+        // Results still queued for the window would be lost with it: free them.
+        DrainPayloads(hwnd);
+        LRESULT r = ::DefSubclassProc(hwnd, msg, wParam, lParam);
+        self->EndBinding(hwnd);
+        if (self->m_autoDelete && self->m_depth == 0) delete self;
         return r;
     }
+    CWndFrame frame{true, self->m_frames};
     Msg current{msg, wParam, lParam};
     const Msg* saved = self->m_current;
     self->m_current = &current;
+    self->m_frames = &frame;
+    ++self->m_depth;
     LRESULT r = self->WindowProc(msg, wParam, lParam);
+    if (!frame.alive) return r; // the object was deleted meanwhile
+    --self->m_depth;
+    self->m_frames = frame.outer;
     self->m_current = saved;
+    if (self->m_depth == 0) {
+        if (!self->m_hWnd && self->m_autoDelete) {
+            delete self; // the window went while a handler of ours ran
+        } else if (self->m_destroyPending && self->m_hWnd) {
+            self->m_destroyPending = false;
+            self->PostDestroy();
+        }
+    }
     return r;
+}
+
+void PumpMessage(MSG& msg) {
+    if (CWnd::PreTranslateChain(&msg)) return;
+    HWND root = msg.hwnd ? ::GetAncestor(msg.hwnd, GA_ROOT) : nullptr;
+    wchar_t cls[16] = {};
+    if (root && ::GetClassNameW(root, cls, 16) && lstrcmpW(cls, L"#32770") == 0 && ::IsDialogMessageW(root, &msg))
+        return;
+    ::TranslateMessage(&msg);
+    ::DispatchMessageW(&msg);
+}
+
+int RunMessageLoop() {
+    MSG msg{};
+    for (;;) {
+        const BOOL got = ::GetMessageW(&msg, nullptr, 0, 0);
+        if (got == 0) return static_cast<int>(msg.wParam);
+        if (got == -1) return -1;
+        PumpMessage(msg);
+    }
+}
+
+void PumpPending() {
+    MSG msg;
+    while (::PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+        if (msg.message == WM_QUIT) {
+            ::PostQuitMessage(static_cast<int>(msg.wParam));
+            return;
+        }
+        PumpMessage(msg);
+    }
 }
 
 } // namespace vt

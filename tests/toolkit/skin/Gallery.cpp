@@ -41,7 +41,7 @@ public:
     Panel(HWND parent, int x, int y, int cx, int cy, UINT background, COLORREF fill = kPanel, bool nine = false)
         : m_fill(fill), m_nine(nine) {
         if (background) vt::LoadImageResource(m_background, L"", background);
-        CreateEx(0, nullptr, L"", WS_CHILD | WS_VISIBLE, x, y, cx, cy, parent);
+        CreateEx({.style = WS_CHILD | WS_VISIBLE, .rect = vt::RectXYWH(x, y, cx, cy), .parent = parent});
     }
     void AddText(RECT rc, std::wstring text, COLORREF colour, int height, int weight, UINT format = DT_SINGLELINE) {
         m_texts.push_back({rc, std::move(text), colour, height, weight, format});
@@ -411,7 +411,7 @@ int main(int argc, char** argv) {
     Gallery gallery;
     // Built hidden and shown at once, as a dialog is: the controls copy their parents'
     // pixels at their first paint, which must come after their parents'.
-    gallery.CreateEx(0, nullptr, L"Vistrel skin gallery", WS_POPUP, 0, 0, 1280, 800, nullptr);
+    gallery.CreateEx({.title = L"Vistrel skin gallery", .style = WS_POPUP, .rect = vt::RectXYWH(0, 0, 1280, 800)});
     BuildMockups(gallery, gallery.GetSafeHwnd());
     BuildStates(gallery, gallery.GetSafeHwnd());
     ::ShowWindow(gallery.GetSafeHwnd(), SW_SHOW);

@@ -179,6 +179,22 @@ TEST(SkinButton, TooltipHasItsTextOneToolAnd250msDelay) {
     // An empty text takes the button's.
     button.SetToolTipText(true, L"");
     EXPECT_EQ(L"Rec", button.GetToolTipText());
+    EXPECT_EQ(L"Rec", vt::WindowText(button.GetSafeHwnd())) << "a caption stays the window's text";
+}
+
+TEST(SkinControls, TextsAreWindowTextsForScreenReaders) {
+    TestParent parent;
+    CNButtonEx pictureOnly;
+    ASSERT_TRUE(pictureOnly.Create(parent.Hwnd(), 100, 10, 10, 20, 20));
+    pictureOnly.SetToolTipText(true, L"Record");
+    EXPECT_EQ(L"Record", vt::WindowText(pictureOnly.GetSafeHwnd())) << "named by its tooltip";
+    EXPECT_TRUE(pictureOnly.GetText().empty()) << "but not drawn";
+    pictureOnly.SetToolTipText(true, L"Aufnahme");
+    EXPECT_EQ(L"Aufnahme", vt::WindowText(pictureOnly.GetSafeHwnd())) << "follows a new language";
+    CNStaticEx label;
+    ASSERT_TRUE(label.Create(parent.Hwnd(), 101, 10, 40, 80, 20));
+    label.SetText(L"00:01:02");
+    EXPECT_EQ(L"00:01:02", vt::WindowText(label.GetSafeHwnd()));
 }
 
 TEST(SkinOption, FramesByCheckedAndDisabled) {

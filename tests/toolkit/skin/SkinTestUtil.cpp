@@ -14,7 +14,8 @@ HWND Host() {
     static vt::CWnd host;
     // Once in a while the display is not ready for the first window yet.
     for (int attempt = 0; attempt < 5 && !host; ++attempt) {
-        if (!host.CreateEx(WS_EX_TOOLWINDOW, nullptr, L"skin tests", WS_POPUP | WS_VISIBLE, 20, 20, 400, 300, nullptr))
+        if (!host.CreateEx({.title = L"skin tests", .style = WS_POPUP | WS_VISIBLE, .exStyle = WS_EX_TOOLWINDOW,
+                            .rect = vt::RectXYWH(20, 20, 400, 300)}))
             ::Sleep(200);
     }
     return host.GetSafeHwnd();
@@ -23,7 +24,8 @@ HWND Host() {
 } // namespace
 
 TestParent::TestParent(COLORREF c, int cx, int cy) : colour(c) {
-    CreateEx(0, nullptr, L"skin test", WS_CHILD | WS_VISIBLE, 0, 0, cx, cy, Host());
+    CreateEx({.title = L"skin test", .style = WS_CHILD | WS_VISIBLE, .rect = vt::RectXYWH(0, 0, cx, cy),
+              .parent = Host()});
     ::UpdateWindow(m_hWnd);
 }
 

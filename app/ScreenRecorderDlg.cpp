@@ -33,7 +33,9 @@ CScreenRecorderDlg::CScreenRecorderDlg()
     : vt::CDialog(IDD_SCREENRECORDER_DIALOG), m_companions(Companions::Default()), m_api(LibraryEncoderApi()) {}
 
 CScreenRecorderDlg::~CScreenRecorderDlg() {
-    // A window still there is destroyed by the base; the companions go before it.
+    // Destroyed here, while this is still the whole object, so that OnDestroy stops the
+    // record thread and the hook.
+    if (m_hWnd) ::DestroyWindow(m_hWnd);
     if (RecorderHost() == this) SetRecorderHost(nullptr);
 }
 
@@ -514,7 +516,7 @@ void CScreenRecorderDlg::CloseButton() {
 bool CScreenRecorderDlg::OnClose() {
     vt::Trace(L"OnClose IN");
     const bool finishing = m_state == SessionState::Stopping && !m_instanceRunning;
-    if (!m_bCanOperate || finishing || m_pending != Pending::None) {
+    if (!m_bCanOperate || finishing) {
         // A modal step runs, or the last recording is still being wrapped up: later.
         m_closeDeferred = true;
     } else if (m_state != SessionState::Idle) {

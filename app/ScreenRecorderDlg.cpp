@@ -195,7 +195,7 @@ void CScreenRecorderDlg::RedrawInfoArea() {
     // The picture under the file name shows only while neither caption nor tip does, and
     // the labels copy what lies under them when they first draw: the window repaints
     // first, then the children over it.
-    ::RedrawWindow(m_hWnd, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
+    ::RedrawWindow(m_hWnd, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
 }
 
 std::wstring CScreenRecorderDlg::AppName() const {

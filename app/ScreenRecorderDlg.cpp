@@ -573,6 +573,11 @@ void CScreenRecorderDlg::OnDestroy() {
     m_tray.reset();
     m_update.reset();
     if (HotKeyHookInstalled()) RemoveHotKeyHook();
+    // The tooltip is owned by this window and went before it: its handle is no longer ours.
+    if (::IsWindow(m_toolTip.Get()))
+        m_toolTip.Reset();
+    else
+        m_toolTip.Release();
     if (RecorderHost() == this) SetRecorderHost(nullptr);
     vt::CDialog::OnDestroy();
 }

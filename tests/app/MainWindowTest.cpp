@@ -285,11 +285,13 @@ TEST_F(MainWindowTest, FailedStartsShowTheirMessageAndLeaveNothing) {
         const char* step;
         int code;
         const wchar_t* key;
+        const char* trace;
     } cases[] = {
-        {"Creator", 0, L"0001"},
-        {"SetEncodeParam", 0x007B0004, L"0004"},
-        {"Start", 0x00BF0002, L"0002"},
-        {"Start", 0x00BF0003, L"0005"},  // no text for 0003
+        {"Creator", 0, L"0001", "ThreadRecord IN"},
+        {"SetEncodeParam", 0x007B0004, L"0004", "SEncoderSetEncodeParam Failed,Error Code : 8060932"},
+        {"SetOutputPath", 1, L"0001", "SEncoderSetOutputPath Failed,Error Code : 1"},
+        {"Start", 0x00BF0002, L"0002", "SEncoderStart Failed,Error Code : 12517378"},
+        {"Start", 0x00BF0003, L"0005", "SEncoderStart Failed,Error Code : 12517379"},  // no text for 0003
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.step);
@@ -298,11 +300,14 @@ TEST_F(MainWindowTest, FailedStartsShowTheirMessageAndLeaveNothing) {
         config.failCode = c.code;
         fakeapi::Reset(config);
         Open();
+        TraceCapture traces;
         apptest::BoxWatcher boxes(W());
         Command(IDC_MAIN_RECORD);
         ASSERT_TRUE(PumpUntil([&] { return boxes.Count() == 1 && dlg->State() == SessionState::Idle; }));
         apptest::Pump(100);
         EXPECT_EQ(LoadLanguageText(c.key), boxes.Texts()[0]);
+        const auto lines = traces.Lines();
+        EXPECT_NE(lines.end(), std::find(lines.begin(), lines.end(), c.trace));
         EXPECT_EQ(std::string(c.step) == "Creator" ? 0 : 1, fakeapi::Count("Close"));
         EXPECT_TRUE(::IsWindowEnabled(Item(IDC_MAIN_RECORD)));
         EXPECT_FALSE(::IsWindowEnabled(Item(IDC_MAIN_STOP)));

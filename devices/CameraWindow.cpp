@@ -51,7 +51,7 @@ bool CDlgCloseCamera::OnPaint() {
 
 bool CDlgCloseCamera::OnMouse(UINT msg, POINT, UINT) {
     if (msg != WM_LBUTTONDOWN) return false;
-    if (HWND target = m_host ? m_host->NotifyWindow() : nullptr) ::PostMessageW(target, WM_CAMERA_HIDE, 0, 0);
+    if (HWND target = m_host ? m_host->NotifyWindow() : nullptr) ::PostMessageW(target, kCameraHideMessage, 0, 0);
     ::ShowWindow(m_hWnd, SW_HIDE);
     return true;
 }

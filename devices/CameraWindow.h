@@ -12,13 +12,14 @@
 
 #include <memory>
 
-// Sent to the host's window by the close button: hide the camera window.
-constexpr UINT WM_CAMERA_HIDE = WM_USER + 88;
+// Posted to the host's window by the close button: hide the camera window (the main
+// window's WM_CAMERA_HIDE).
+constexpr UINT kCameraHideMessage = WM_USER + 88;
 
 // What the camera window needs of the window that owns it.
 class ICameraHost {
 public:
-    virtual HWND NotifyWindow() = 0;          // receives WM_CAMERA_HIDE
+    virtual HWND NotifyWindow() = 0;          // receives kCameraHideMessage
     virtual bool IsCameraOnlyRecording() = 0; // the window must then stay where it is
 protected:
     ~ICameraHost() = default;

@@ -199,13 +199,17 @@ void RecordingOverlays::MakeTopmost() {
         if (w) w->MakeTopmost();
 }
 
+void RecordingOverlays::ShowTimeOverlay() {
+    if (time) ::ShowWindow(time->GetSafeHwnd(), SW_SHOWNA);
+}
+
 void RecordingOverlays::Destroy() {
     time.reset();
     title.reset();
     watermark.reset();
 }
 
-RecordingOverlays CreateRecordingOverlays(const AdvancedSettings& s, const RECT& recorded) {
+RecordingOverlays MakeRecordingOverlays(const AdvancedSettings& s, const RECT& recorded) {
     RecordingOverlays o;
     auto make = [&](auto&& setContent, const wchar_t* what) -> std::unique_ptr<CDlgVideoLogo> {
         auto w = std::make_unique<CDlgVideoLogo>();

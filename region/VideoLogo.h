@@ -79,10 +79,11 @@ public:
     std::unique_ptr<CDlgVideoLogo> time, title, watermark;
 
     void MakeTopmost();
+    void ShowTimeOverlay();
     void Destroy();
     bool Empty() const noexcept { return !time && !title && !watermark; }
 };
 
 // Time, title and watermark, each when switched on and when it fits the recorded
 // rectangle, in that order; an empty title makes no title window.
-RecordingOverlays CreateRecordingOverlays(const AdvancedSettings& settings, const RECT& recorded);
+RecordingOverlays MakeRecordingOverlays(const AdvancedSettings& settings, const RECT& recorded);

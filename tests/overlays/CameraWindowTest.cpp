@@ -27,7 +27,7 @@ public:
 
 protected:
     LRESULT WindowProc(UINT msg, WPARAM wParam, LPARAM lParam) override {
-        if (msg == WM_CAMERA_HIDE) ++hideRequests;
+        if (msg == kCameraHideMessage) ++hideRequests;
         return vt::CWnd::WindowProc(msg, wParam, lParam);
     }
 };

@@ -188,7 +188,7 @@ int wmain(int argc, wchar_t** argv) {
         ::ShowWindow(camera->GetSafeHwnd(), SW_SHOW);
         ::MoveWindow(camera->GetSafeHwnd(), pip.left, pip.top, pip.right - pip.left, pip.bottom - pip.top, TRUE);
     }
-    RecordingOverlays overlays = CreateRecordingOverlays(s, kRecorded);
+    RecordingOverlays overlays = MakeRecordingOverlays(s, kRecorded);
     overlays.MakeTopmost();
     PumpFor(500);
 

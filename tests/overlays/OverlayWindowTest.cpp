@@ -61,7 +61,7 @@ TEST(OverlayWindows, PlacedByTheirRulesOpaqueAndTopmost) {
     s.bNoteTime = s.bNoteTitle = s.bNoteWatermark = 1;
     s.title = Title(L"Overlay Title", L"Liberation Sans", -32);
     s.watermark = Watermark(WriteRedBluePicture(L"mark64.png", 64, 48), 0, 100, 0, 100);
-    RecordingOverlays o = CreateRecordingOverlays(s, kRecorded);
+    RecordingOverlays o = MakeRecordingOverlays(s, kRecorded);
     ASSERT_TRUE(o.time && o.title && o.watermark);
 
     const OverlaySize titleSize = ExpectedTitleSize(s.title);
@@ -113,7 +113,7 @@ TEST(OverlayWindows, TimeTicksAtOneSizeAndComesBackOnTop) {
     SolidWindow background(kRecorded, kGreen);
     AdvancedSettings s{};
     s.bNoteTime = 1;
-    RecordingOverlays o = CreateRecordingOverlays(s, kRecorded);
+    RecordingOverlays o = MakeRecordingOverlays(s, kRecorded);
     ASSERT_TRUE(o.time);
     const RECT time = WindowRect(*o.time);
     PumpFor(200);
@@ -145,7 +145,7 @@ TEST(OverlayWindows, WatermarkBlendZoomAndPicturesThatAreLeftOut) {
     AdvancedSettings s{};
     s.bNoteWatermark = 1;
     s.watermark = Watermark(picture, 50, 50, 100, 0);
-    RecordingOverlays o = CreateRecordingOverlays(s, kRecorded);
+    RecordingOverlays o = MakeRecordingOverlays(s, kRecorded);
     ASSERT_TRUE(o.watermark);
     const RECT mark = WindowRect(*o.watermark);
     EXPECT_EQ(64, mark.right - mark.left);
@@ -163,12 +163,12 @@ TEST(OverlayWindows, WatermarkBlendZoomAndPicturesThatAreLeftOut) {
     const std::wstring garbage = WriteFile(L"garbage.png", std::string(3000, 'x'));
     for (const std::wstring& path : {std::wstring(), std::wstring(L"Z:\\no\\such\\picture.png"), std::wstring(folder), garbage}) {
         s.watermark = Watermark(path, 0, 100, 50, 50);
-        EXPECT_FALSE(CreateRecordingOverlays(s, kRecorded).watermark) << std::string(path.begin(), path.end());
+        EXPECT_FALSE(MakeRecordingOverlays(s, kRecorded).watermark) << std::string(path.begin(), path.end());
     }
     s.watermark = Watermark(picture, 0, 0, 50, 50);
-    EXPECT_FALSE(CreateRecordingOverlays(s, kRecorded).watermark) << "zoom 0 draws nothing";
+    EXPECT_FALSE(MakeRecordingOverlays(s, kRecorded).watermark) << "zoom 0 draws nothing";
     s.watermark = Watermark(picture, 0, 1000, 50, 50);
-    EXPECT_FALSE(CreateRecordingOverlays(s, kRecorded).watermark) << "larger than the rectangle";
+    EXPECT_FALSE(MakeRecordingOverlays(s, kRecorded).watermark) << "larger than the rectangle";
 }
 
 TEST(OverlayWindows, TitleFontsFallBackAndAnEmptyTitleIsLeftOut) {
@@ -176,11 +176,11 @@ TEST(OverlayWindows, TitleFontsFallBackAndAnEmptyTitleIsLeftOut) {
     AdvancedSettings s{};
     s.bNoteTitle = 1;
     s.title = Title(L"", L"Liberation Sans", -32);
-    EXPECT_FALSE(CreateRecordingOverlays(s, kRecorded).title);
+    EXPECT_FALSE(MakeRecordingOverlays(s, kRecorded).title);
 
     // A face nobody has still draws readable text; a height of 0 is the default height.
     s.title = Title(L"Fallback", L"No Such Face 123", -32);
-    RecordingOverlays o = CreateRecordingOverlays(s, kRecorded);
+    RecordingOverlays o = MakeRecordingOverlays(s, kRecorded);
     ASSERT_TRUE(o.title);
     const RECT r = WindowRect(*o.title);
     EXPECT_GT(r.right - r.left, 14 + 60);
@@ -191,18 +191,18 @@ TEST(OverlayWindows, TitleFontsFallBackAndAnEmptyTitleIsLeftOut) {
     const OverlaySize zero = ExpectedTitleSize(Title(L"Size", L"Liberation Sans", 0));
     EXPECT_EQ(ExpectedTitleSize(Title(L"Size", L"Liberation Sans", 25)), zero);
     s.title = Title(L"Size", L"Liberation Sans", 0);
-    o = CreateRecordingOverlays(s, kRecorded);
+    o = MakeRecordingOverlays(s, kRecorded);
     ASSERT_TRUE(o.title);
     EXPECT_EQ(zero.cx, WindowRect(*o.title).right - WindowRect(*o.title).left);
     o.Destroy();
     s.title = Title(L"Huge", L"Liberation Sans", INT_MIN);
-    EXPECT_FALSE(CreateRecordingOverlays(s, kRecorded).title);
+    EXPECT_FALSE(MakeRecordingOverlays(s, kRecorded).title);
 
     // Shadowed: blue at the top fading to light at the bottom, dark text over it.
     s.title = Title(L"Shadow", L"Liberation Sans", -40, 1);
     s.title.clrNormal = RGB(255, 255, 255);
     s.title.clrShadow = RGB(0, 0, 0);
-    o = CreateRecordingOverlays(s, kRecorded);
+    o = MakeRecordingOverlays(s, kRecorded);
     ASSERT_TRUE(o.title);
     const RECT t = WindowRect(*o.title);
     PumpFor(300);
@@ -222,11 +222,11 @@ TEST(OverlayWindows, RepeatedRecordingsLeakNothing) {
     s.title = Title(L"Leak", L"Liberation Sans", -24);
     s.watermark = Watermark(big, 30, 50, 50, 50);
     const RECT wide{0, 0, 1280, 800};
-    for (int i = 0; i < 3; ++i) CreateRecordingOverlays(s, wide);
+    for (int i = 0; i < 3; ++i) MakeRecordingOverlays(s, wide);
     PumpFor(100);
     const size_t before = PrivateBytes();
     for (int i = 0; i < 20; ++i) {
-        RecordingOverlays o = CreateRecordingOverlays(s, wide);
+        RecordingOverlays o = MakeRecordingOverlays(s, wide);
         ASSERT_TRUE(o.watermark);
         vt::PumpPending();
     }

@@ -155,7 +155,7 @@ std::wstring WriteRedBluePicture(const std::wstring& name, int width, int height
     return WritePicture(name, width, height, [](int x, int) -> unsigned { return x < s_half ? 0xFFFF0000u : 0xFF0000FFu; });
 }
 
-std::wstring WriteFile(const std::wstring& name, const std::string& bytes) {
+std::wstring WriteTempFile(const std::wstring& name, const std::string& bytes) {
     wchar_t dir[MAX_PATH] = {};
     ::GetTempPathW(MAX_PATH, dir);
     const std::wstring path = std::wstring(dir) + L"vistrel_overlay_" + name;

@@ -69,7 +69,7 @@ void Click(HWND dialog, int id);
 // A PNG of the given size in the temporary folder: left half red, right half blue.
 std::wstring WriteRedBluePicture(const std::wstring& name, int width, int height);
 // A file of the given bytes in the temporary folder.
-std::wstring WriteFile(const std::wstring& name, const std::string& bytes);
+std::wstring WriteTempFile(const std::wstring& name, const std::string& bytes);
 
 // Private bytes of the process, for leak checks.
 size_t PrivateBytes();

@@ -160,7 +160,7 @@ TEST(OverlayWindows, WatermarkBlendZoomAndPicturesThatAreLeftOut) {
 
     wchar_t folder[MAX_PATH] = {};
     ::GetTempPathW(MAX_PATH, folder);
-    const std::wstring garbage = WriteFile(L"garbage.png", std::string(3000, 'x'));
+    const std::wstring garbage = WriteTempFile(L"garbage.png", std::string(3000, 'x'));
     for (const std::wstring& path : {std::wstring(), std::wstring(L"Z:\\no\\such\\picture.png"), std::wstring(folder), garbage}) {
         s.watermark = Watermark(path, 0, 100, 50, 50);
         EXPECT_FALSE(MakeRecordingOverlays(s, kRecorded).watermark) << std::string(path.begin(), path.end());

@@ -265,7 +265,7 @@ TEST(WatermarkDialog, DefaultsPathAndPreview) {
     // A file that cannot be decoded shows the sample background only; Cancel keeps the copy.
     PendingWatermarkSettings->szPath[0] = L'\0';
     const WatermarkSettings before = *PendingWatermarkSettings;
-    s_picture = WriteFile(L"broken.png", std::string(500, '\x89'));
+    s_picture = WriteTempFile(L"broken.png", std::string(500, '\x89'));
     CDlgWatermaskSetting broken;
     EXPECT_EQ(IDCANCEL, RunModal(broken, [&](HWND d) {
         PumpFor(150);

@@ -20,3 +20,4 @@
 #define ID_MENU_PLAYER_STOP 32797
 
 #include "ids/MainWindow.h"
+#include "ids/overlays.h"

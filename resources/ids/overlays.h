@@ -1,0 +1,54 @@
+// Dialog templates and control ids of the camera window, the overlay windows and the
+// title and watermark dialogs.
+#pragma once
+
+#define IDD_DISPLAY_CAMERA 111
+#define IDD_SET_TITLE 144
+#define IDD_SET_WATERMASK 145
+#define IDD_VIDEO_LOGO 146
+#define IDD_CHANGE_TITLE 147
+#define IDD_CLOSE_CAMERA 148
+
+// Camera window and its close button
+#define IDC_CAMERA_PICTURE 1048
+#define IDC_CAMERA_CLOSE_IDLE 1063
+
+// Title settings
+#define IDC_TITLE_BTN_COLOR 1002
+#define IDC_TITLE_BTN_FONT 1063
+#define IDC_TITLE_STA_TYPE 1086
+#define IDC_TITLE_RADIO_NORMAL 1087
+#define IDC_TITLE_RADIO_SHADOW 1088
+#define IDC_TITLE_BTN_SHADOW_COLOR 1089
+#define IDC_TITLE_SWATCH_NORMAL 1104
+#define IDC_TITLE_SWATCH_SHADOW 1105
+
+// Position grid, sliders and preview of both settings dialogs
+#define IDC_OVERLAY_STA_POS 1090
+#define IDC_GRID_TOP_LEFT 1091
+#define IDC_OVERLAY_STA_POS_X 1092
+#define IDC_GRID_TOP_CENTRE 1093
+#define IDC_GRID_TOP_RIGHT 1094
+#define IDC_GRID_MIDDLE_LEFT 1095
+#define IDC_GRID_CENTRE 1096
+#define IDC_GRID_MIDDLE_RIGHT 1097
+#define IDC_GRID_BOTTOM_LEFT 1098
+#define IDC_GRID_BOTTOM_CENTRE 1099
+#define IDC_GRID_BOTTOM_RIGHT 1100
+#define IDC_OVERLAY_STA_POS_Y 1101
+#define IDC_OVERLAY_SLIDER_X 1102
+#define IDC_OVERLAY_SLIDER_Y 1103
+#define IDC_OVERLAY_PREVIEW 1106
+
+// Watermark settings
+#define IDC_WATERMASK_BTN_BROWSE 1063
+#define IDC_WATERMASK_EDIT_PATH 1107
+#define IDC_WATERMASK_SLIDER_TRANSPARENCY 1108
+#define IDC_WATERMASK_SLIDER_ZOOM 1109
+#define IDC_WATERMASK_STA_PATH 1110
+#define IDC_WATERMASK_STA_TRANSPARENCY 1111
+#define IDC_WATERMASK_STA_ZOOM 1112
+
+// Change-title dialog
+#define IDC_CHANGE_TITLE_STA 1001
+#define IDC_CHANGE_TITLE_EDIT 1116

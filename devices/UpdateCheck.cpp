@@ -116,39 +116,29 @@ void HandleUpdateResult(int code, HWND owner, bool showAll, const UpdateResultUi
 
 // ------------------------------------------------------------------ at start-up
 
-bool CAutoUpdateCheck::Start(HWND window, UpdateCheckOptions options, DWORD waitMs, UpdateResultUi ui) {
-    Stop();
-    m_check = UpdateCheck::Start(std::move(options));
-    if (!m_check) return false;
-    m_window = window;
-    m_waitMs = waitMs;
-    m_ui = std::move(ui);
-    m_startTick = ::GetTickCount();
-    if (!m_timer.Start(window, kTimerId, kTimerMs)) {
-        m_check.reset();
-        return false;
-    }
-    return true;
+std::unique_ptr<StartupUpdateCheck> StartupUpdateCheck::Start(UpdateCheckOptions options, DWORD waitMs,
+                                                              UpdateResultUi ui) {
+    std::shared_ptr<UpdateCheck> check = UpdateCheck::Start(std::move(options));
+    if (!check) return nullptr;
+    return std::make_unique<StartupUpdateCheck>(std::move(check), waitMs, std::move(ui));
 }
 
-bool CAutoUpdateCheck::OnTimer(UINT_PTR id) {
-    if (id != kTimerId || !m_check) return false;
+StartupUpdateCheck::StartupUpdateCheck(std::shared_ptr<UpdateCheck> check, DWORD waitMs, UpdateResultUi ui)
+    : m_check(std::move(check)), m_startTick(::GetTickCount()), m_waitMs(waitMs), m_ui(std::move(ui)) {}
+
+bool StartupUpdateCheck::Poll(HWND owner) {
+    if (m_over) return true;
     const std::optional<int> code = m_check->Result();
-    if (!code) {
-        if (::GetTickCount() - m_startTick >= m_waitMs) Stop(); // gives up, shows nothing
-        return true;
-    }
-    // Copies: the box below runs messages, and the window may go meanwhile.
-    const HWND window = m_window;
-    const UpdateResultUi ui = m_ui;
-    Stop();
-    HandleUpdateResult(*code, window, false, ui);
-    return true;
-}
-
-void CAutoUpdateCheck::Stop() noexcept {
-    m_timer.Stop();
+    if (!code && ::GetTickCount() - m_startTick < m_waitMs) return false;
+    // Over either way; the worker, if still running, keeps its own share.
+    m_over = true;
     m_check.reset();
+    if (code) {
+        // A copy: the box below runs messages, and the owner of this object may go meanwhile.
+        const UpdateResultUi ui = m_ui;
+        HandleUpdateResult(*code, owner, false, ui);
+    }
+    return true;
 }
 
 // ------------------------------------------------------------------ the check-now button

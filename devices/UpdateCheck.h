@@ -4,7 +4,6 @@
 #pragma once
 
 #include "devices/Download.h"
-#include "toolkit/Timer.h"
 
 #include <windows.h>
 
@@ -74,34 +73,33 @@ struct UpdateResultUi {
 void HandleUpdateResult(int code, HWND owner, bool showAll);
 void HandleUpdateResult(int code, HWND owner, bool showAll, const UpdateResultUi& ui);
 
-// The check at start-up: started with the main window, polled by its timer 1 (200 ms);
-// after the wait it gives up silently.
-class CAutoUpdateCheck {
+// The check at start-up: started with the main window, which polls it on each tick of
+// its timer 1 (200 ms) and never waits for it.
+class StartupUpdateCheck {
 public:
-    static constexpr UINT_PTR kTimerId = 1;
-    static constexpr UINT kTimerMs = 200;
     static constexpr DWORD kWaitMs = 20000;
 
-    bool Start(HWND window, UpdateCheckOptions options = UpdateCheckOptions::Defaults(), DWORD waitMs = kWaitMs,
-               UpdateResultUi ui = UpdateResultUi::Defaults());
-    // For the window's WM_TIMER: true when the timer was this check's.
-    bool OnTimer(UINT_PTR id);
-    bool Waiting() const noexcept { return m_check != nullptr; }
-    // Stops waiting; the worker ends by itself.
-    void Stop() noexcept;
+    // Null when no worker could be started.
+    static std::unique_ptr<StartupUpdateCheck> Start(UpdateCheckOptions options = UpdateCheckOptions::Defaults(),
+                                                     DWORD waitMs = kWaitMs,
+                                                     UpdateResultUi ui = UpdateResultUi::Defaults());
+    // True when the check is over: its outcome was shown (only a newer version), or the
+    // wait ran out, which shows nothing and leaves the worker to end by itself.
+    bool Poll(HWND owner);
+
+    StartupUpdateCheck(std::shared_ptr<UpdateCheck> check, DWORD waitMs, UpdateResultUi ui);
 
 private:
-    HWND m_window = nullptr;
     std::shared_ptr<UpdateCheck> m_check;
-    vt::CTimer m_timer;
-    DWORD m_startTick = 0;
-    DWORD m_waitMs = kWaitMs;
+    DWORD m_startTick;
+    DWORD m_waitMs;
     UpdateResultUi m_ui;
+    bool m_over = false;
 };
 
 // The check-now button: runs a check and waits for it up to waitMs while messages keep
 // flowing (the owner's top-level window is disabled meanwhile), then tells the outcome
 // with every message; after the wait it shows the no-connection message. Returns the
 // code, or -1 when it gave up.
-int RunUpdateCheckNow(HWND owner, DWORD waitMs = CAutoUpdateCheck::kWaitMs);
+int RunUpdateCheckNow(HWND owner, DWORD waitMs = StartupUpdateCheck::kWaitMs);
 int RunUpdateCheckNow(HWND owner, const UpdateCheckOptions& options, DWORD waitMs, const UpdateResultUi& ui);

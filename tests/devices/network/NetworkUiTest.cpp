@@ -285,40 +285,36 @@ TEST_F(UpdateOutcome, OkOnTheNewVersionOpensTheLanguagesWebAddressOnly) {
     EXPECT_EQ(3u, boxes.Texts().size());
 }
 
-TEST_F(UpdateOutcome, TheStartUpCheckPollsItsTimerAndGivesUpSilently) {
-    vt::CWnd host;
-    ASSERT_TRUE(host.CreateEx({.style = WS_POPUP}));
-    CAutoUpdateCheck check;
+TEST_F(UpdateOutcome, TheStartUpCheckIsPolledAndGivesUpSilently) {
     BoxAnswerer boxes(IDOK);
-    auto pumpWhile = [&](DWORD ms) {
-        MSG msg;
-        for (const DWORD start = ::GetTickCount(); check.Waiting() && ::GetTickCount() - start < ms; ::Sleep(10)) {
-            while (::PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
-                if (msg.message == WM_TIMER && msg.hwnd == host.GetSafeHwnd() && check.OnTimer(msg.wParam)) continue;
-                ::DispatchMessageW(&msg);
-            }
+    // Polled like the main window's timer does, until it says it is over.
+    auto pollUntilOver = [](StartupUpdateCheck& check) {
+        int polls = 1;
+        for (const DWORD start = ::GetTickCount(); !check.Poll(nullptr); ++polls) {
+            if (::GetTickCount() - start > 30000) return -1;
+            ::Sleep(200);
         }
+        return polls;
     };
-    ASSERT_TRUE(check.Start(host.GetSafeHwnd(), options, 20000, ui));
-    pumpWhile(20000);
-    EXPECT_FALSE(check.Waiting());
+    auto check = StartupUpdateCheck::Start(options, 20000, ui);
+    ASSERT_TRUE(check);
+    EXPECT_GT(pollUntilOver(*check), 0);
     EXPECT_EQ(std::vector<std::wstring>{L"https://vendor.example/en"}, opened);
+    EXPECT_TRUE(check->Poll(nullptr)); // over stays over, shows nothing again
 
     server.Set("/download/update_Vistrel.ini", Route{200, "", Route::NoAnswer});
     options.timeouts = HttpTimeouts{4000, 4000, 4000};
-    ASSERT_TRUE(check.Start(host.GetSafeHwnd(), options, 1000, ui));
+    check = StartupUpdateCheck::Start(options, 1000, ui);
+    ASSERT_TRUE(check);
     const DWORD start = ::GetTickCount();
-    pumpWhile(5000);
-    EXPECT_FALSE(check.Waiting());
-    EXPECT_LT(::GetTickCount() - start, 2000u);
+    EXPECT_GE(pollUntilOver(*check), 2); // a poll never waits for the worker
+    EXPECT_LT(::GetTickCount() - start, 3000u);
     EXPECT_EQ(1u, boxes.Texts().size()); // nothing more shown
     // One check at a time: a new start joins the one left running, which ends by itself.
     auto joined = UpdateCheck::Start(options);
     ASSERT_TRUE(joined);
     EXPECT_FALSE(joined->Result());
-    server.Set("/download/update_Vistrel.ini", "[Program]\r\nVersion=1.0\r\n");
     EXPECT_EQ(WAIT_OBJECT_0, ::WaitForSingleObject(joined->Thread(), 20000));
-    host.DestroyWindow();
 }
 
 TEST_F(UpdateOutcome, CheckNowWaitsWithTheOwnerDisabledAndMessagesFlowing) {

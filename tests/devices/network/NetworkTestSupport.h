@@ -31,5 +31,7 @@ inline std::wstring InstallerArguments(const std::wstring& path) {
 
 // Selects the shipped English texts (from the Language folder beside the test program).
 void UseEnglishTexts();
+// Saves the screen as <name>.bmp in the folder VISTREL_SCREENSHOTS names, if it is set.
+void Screenshot(const wchar_t* name);
 
 } // namespace nettest

@@ -8,7 +8,6 @@
 #include "devices/network/LoopbackServer.h"
 #include "devices/network/NetworkTestSupport.h"
 #include "resources/ids/DownloadEncoder.h"
-#include "toolkit/Paths.h"
 
 #include <gtest/gtest.h>
 
@@ -19,11 +18,6 @@
 #include <thread>
 
 using namespace nettest;
-
-void nettest::UseEnglishTexts() {
-    BuildLanguageList(vt::ProgramFolder() + L"Language\\");
-    SelectLanguageFile(1033);
-}
 
 namespace {
 
@@ -58,33 +52,6 @@ bool WaitFor(Pred pred, DWORD ms = 15000) {
 
 void Click(HWND dialog, int id) {
     ::PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), reinterpret_cast<LPARAM>(::GetDlgItem(dialog, id)));
-}
-
-// Saves the screen as a PNG when VISTREL_SCREENSHOTS names a folder (for looking at).
-void Screenshot(const wchar_t* name) {
-    wchar_t folder[MAX_PATH] = {};
-    if (!::GetEnvironmentVariableW(L"VISTREL_SCREENSHOTS", folder, MAX_PATH)) return;
-    ::Sleep(300);
-    const std::wstring path = std::wstring(folder) + L"\\" + name + L".bmp";
-    HDC screen = ::GetDC(nullptr);
-    const int w = ::GetSystemMetrics(SM_CXSCREEN), h = ::GetSystemMetrics(SM_CYSCREEN);
-    HDC mem = ::CreateCompatibleDC(screen);
-    BITMAPINFO bi{{sizeof(BITMAPINFOHEADER), w, h, 1, 24, BI_RGB}};
-    void* bits = nullptr;
-    HBITMAP bmp = ::CreateDIBSection(screen, &bi, DIB_RGB_COLORS, &bits, nullptr, 0);
-    HGDIOBJ old = ::SelectObject(mem, bmp);
-    ::BitBlt(mem, 0, 0, w, h, screen, 0, 0, SRCCOPY);
-    const DWORD size = static_cast<DWORD>(((w * 3 + 3) & ~3) * h);
-    BITMAPFILEHEADER fh{0x4D42, static_cast<DWORD>(sizeof(fh) + sizeof(BITMAPINFOHEADER) + size), 0, 0,
-                        static_cast<DWORD>(sizeof(fh) + sizeof(BITMAPINFOHEADER))};
-    std::string bytes(reinterpret_cast<char*>(&fh), sizeof(fh));
-    bytes.append(reinterpret_cast<char*>(&bi.bmiHeader), sizeof(BITMAPINFOHEADER));
-    bytes.append(static_cast<char*>(bits), size);
-    WriteFile(path, bytes);
-    ::SelectObject(mem, old);
-    ::DeleteObject(bmp);
-    ::DeleteDC(mem);
-    ::ReleaseDC(nullptr, screen);
 }
 
 // Answers every message box of a thread with one button and keeps their texts.

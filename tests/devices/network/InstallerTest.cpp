@@ -47,6 +47,7 @@ protected:
 } // namespace
 
 TEST_F(Installation, ASignedInstallerOfTheExpectedPublisherRunsSilentlyAndIsWaitedFor) {
+    NEEDS_ACCEPTED_TEST_SIGNATURES();
     server.Set("/files/WMEncoderx64.exe", Fixture(L"test_publisher.exe"));
     ServeIni();
     const InstallOutcome outcome = Install(kEncoderMissing64, Options());
@@ -57,6 +58,7 @@ TEST_F(Installation, ASignedInstallerOfTheExpectedPublisherRunsSilentlyAndIsWait
 }
 
 TEST_F(Installation, EveryOtherFileIsDeletedUnstarted) {
+    NEEDS_FIXTURES();
     struct Case {
         const wchar_t* fixture;
         const wchar_t* publisher;
@@ -82,6 +84,7 @@ TEST_F(Installation, EveryOtherFileIsDeletedUnstarted) {
 }
 
 TEST_F(Installation, VerifyNamesTheSigner) {
+    NEEDS_ACCEPTED_TEST_SIGNATURES();
     const std::wstring path = Path(L"signed.exe");
     WriteFile(path, Fixture(L"other_publisher.exe"));
     VerifiedFile file = VerifyInstaller(path, kTestPublisher);
@@ -94,6 +97,7 @@ TEST_F(Installation, VerifyNamesTheSigner) {
 }
 
 TEST_F(Installation, AWrongSha256StopsTheInstallerAndTheRightOneLetsItRun) {
+    NEEDS_ACCEPTED_TEST_SIGNATURES();
     server.Set("/files/WMEncoderx64.exe", Fixture(L"test_publisher.exe"));
     ServeIni("WMEncoderx64.exe_SHA256=" + std::string(64, '0') + "\r\n");
     EXPECT_EQ(InstallFailure::Transfer, Install(kEncoderMissing64, Options()).failure);
@@ -108,6 +112,7 @@ TEST_F(Installation, AWrongSha256StopsTheInstallerAndTheRightOneLetsItRun) {
 }
 
 TEST_F(Installation, WithoutABaseAddressTheConfigurationIsFetchedFirst) {
+    NEEDS_ACCEPTED_TEST_SIGNATURES();
     server.Set("/files/WMEncoderx64.exe", Fixture(L"test_publisher.exe"));
     // No update.ini: the server's copy names the base.
     server.Set("/download/update_Vistrel.ini", "[Program]\r\nEncoder_en=" + base + "\r\n");
@@ -128,6 +133,7 @@ TEST_F(Installation, TheConfigurationsFailureKeepsNoFile) {
 }
 
 TEST_F(Installation, TheHotfixFollowsTheEncoderOnlyWhenItInstalled) {
+    NEEDS_ACCEPTED_TEST_SIGNATURES();
     server.Set("/files/WMEncoderx86.exe", Fixture(L"test_publisher.exe"));
     server.Set("/files/windowsmedia9-kb929182-intl.exe", Fixture(L"test_publisher.exe"));
     ServeIni();
@@ -146,6 +152,7 @@ TEST_F(Installation, TheHotfixFollowsTheEncoderOnlyWhenItInstalled) {
 }
 
 TEST(RunInstaller, TheProgramSeesTheSwitchAsItsFirstArgument) {
+    NEEDS_FIXTURES();
     TempFolder folder;
     const std::wstring path = folder.Path() + L"with space.exe";
     WriteFile(path, Fixture(L"unsigned.exe"));

@@ -1,9 +1,31 @@
 #include "devices/network/NetworkTestSupport.h"
 
 #include "config/Language.h"
+#include "devices/Installer.h"
 #include "toolkit/Paths.h"
 
 namespace nettest {
+
+std::string Fixture(const std::wstring& name) {
+#ifdef VISTREL_NETWORK_FIXTURES
+    return ReadFile(std::wstring(VISTREL_NETWORK_FIXTURES) + L"/" + name);
+#else
+    (void)name;
+    return {};
+#endif
+}
+
+bool FixturesMade() { return !Fixture(L"unsigned.exe").empty(); }
+
+bool TestSignaturesAccepted() {
+    static const bool accepted = [] {
+        TempFolder folder;
+        const std::wstring path = folder.Path() + L"signed.exe";
+        WriteFile(path, Fixture(L"test_publisher.exe"));
+        return VerifyInstaller(path, L"Vistrel Test Publisher").trust == TrustResult::Trusted;
+    }();
+    return accepted;
+}
 
 void UseEnglishTexts() {
     BuildLanguageList(vt::ProgramFolder() + L"Language\\");

@@ -20,7 +20,7 @@ inline void WriteFile(const std::wstring& path, const std::string& text) {
 inline bool Exists(const std::wstring& path) { return ::GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
 
 // A signed (or unsigned) copy of the stand-in installer, by its fixture name.
-inline std::string Fixture(const std::wstring& name) { return ReadFile(std::wstring(VISTREL_NETWORK_FIXTURES) + L"/" + name); }
+std::string Fixture(const std::wstring& name);
 
 // The arguments the stand-in installer at path was started with, one per line; empty
 // when it never ran.
@@ -28,6 +28,17 @@ inline std::wstring InstallerArguments(const std::wstring& path) {
     const std::string bytes = ReadFile(path + L".args");
     return std::wstring(reinterpret_cast<const wchar_t*>(bytes.data()), bytes.size() / sizeof(wchar_t));
 }
+
+// Whether the build made the signed installers (it needs bash, openssl and osslsigncode),
+// and whether this system accepts their test certificates: Wine checks no certificate
+// chain, Windows refuses a test CA's signature.
+bool FixturesMade();
+bool TestSignaturesAccepted();
+#define NEEDS_FIXTURES()                                                                                  \
+    if (!nettest::FixturesMade()) GTEST_SKIP() << "no signed installers: bash, openssl and osslsigncode make them"
+#define NEEDS_ACCEPTED_TEST_SIGNATURES()                                                                  \
+    NEEDS_FIXTURES();                                                                                      \
+    if (!nettest::TestSignaturesAccepted()) GTEST_SKIP() << "this system does not accept the test CA's signatures"
 
 // Selects the shipped English texts (from the Language folder beside the test program).
 void UseEnglishTexts();

@@ -165,6 +165,7 @@ TEST_F(InstallDialog, DownloadingShowsMovingDotsAndCancelEndsItWithoutHoldingThe
 }
 
 TEST_F(InstallDialog, ARefusedInstallerIsExplainedAndNeverRuns) {
+    NEEDS_FIXTURES();
     server.Set("/files/WMEncoderx64.exe", Fixture(L"unsigned.exe"));
     BoxAnswerer boxes(IDOK);
     boxes.m_beforeAnswer = [] { Screenshot(L"install-refused"); };
@@ -182,6 +183,7 @@ TEST_F(InstallDialog, ARefusedInstallerIsExplainedAndNeverRuns) {
 }
 
 TEST_F(InstallDialog, AfterTheInstallerOnlyTheEncoderBeingThereMeansOk) {
+    NEEDS_ACCEPTED_TEST_SIGNATURES();
     server.Set("/files/WMEncoderx64.exe", Fixture(L"test_publisher.exe"));
     for (const int after : {kEncoderReady, kEncoderMissing64}) {
         detections = 0;

@@ -27,6 +27,27 @@ bool TestSignaturesAccepted() {
     return accepted;
 }
 
+HWND FindTopWindow(DWORD process, DWORD thread, int childId) {
+    struct Search {
+        DWORD process, thread;
+        int id;
+        HWND found;
+    } search{process, thread, childId, nullptr};
+    ::EnumWindows(
+        [](HWND hwnd, LPARAM p) {
+            auto* s = reinterpret_cast<Search*>(p);
+            DWORD process = 0;
+            const DWORD thread = ::GetWindowThreadProcessId(hwnd, &process);
+            if ((s->process && process != s->process) || (s->thread && thread != s->thread) ||
+                !::IsWindowVisible(hwnd) || !::GetDlgItem(hwnd, s->id))
+                return TRUE;
+            s->found = hwnd;
+            return FALSE;
+        },
+        reinterpret_cast<LPARAM>(&search));
+    return search.found;
+}
+
 void UseEnglishTexts() {
     BuildLanguageList(vt::ProgramFolder() + L"Language\\");
     SelectLanguageFile(1033);

@@ -40,6 +40,19 @@ bool TestSignaturesAccepted();
     NEEDS_FIXTURES();                                                                                      \
     if (!nettest::TestSignaturesAccepted()) GTEST_SKIP() << "this system does not accept the test CA's signatures"
 
+template <typename Pred>
+bool WaitFor(Pred pred, DWORD ms = 15000) {
+    for (const DWORD start = ::GetTickCount(); !pred(); ::Sleep(20))
+        if (::GetTickCount() - start > ms) return false;
+    return true;
+}
+
+// The child of a message box that holds its text.
+constexpr int kBoxText = 0xFFFF;
+// A visible top-level window that has the given child, of the process or the thread
+// (0: any).
+HWND FindTopWindow(DWORD process, DWORD thread, int childId);
+
 // Selects the shipped English texts (from the Language folder beside the test program).
 void UseEnglishTexts();
 // Saves the screen as <name>.bmp in the folder VISTREL_SCREENSHOTS names, if it is set.

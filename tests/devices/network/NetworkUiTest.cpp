@@ -21,34 +21,8 @@ using namespace nettest;
 
 namespace {
 
-// A top-level window of the thread: the installation dialog (it has the status
-// control) or a message box (its text has id 0xFFFF).
-HWND FindThreadWindow(DWORD thread, int childId) {
-    struct Search {
-        int id;
-        HWND found;
-    } search{childId, nullptr};
-    ::EnumThreadWindows(
-        thread,
-        [](HWND hwnd, LPARAM p) {
-            auto* s = reinterpret_cast<Search*>(p);
-            if (!::IsWindowVisible(hwnd) || !::GetDlgItem(hwnd, s->id)) return TRUE;
-            s->found = hwnd;
-            return FALSE;
-        },
-        reinterpret_cast<LPARAM>(&search));
-    return search.found;
-}
-constexpr int kBoxText = 0xFFFF;
-
+HWND FindThreadWindow(DWORD thread, int childId) { return FindTopWindow(0, thread, childId); }
 std::wstring Text(HWND hwnd) { return vt::WindowText(hwnd); }
-
-template <typename Pred>
-bool WaitFor(Pred pred, DWORD ms = 15000) {
-    for (const DWORD start = ::GetTickCount(); !pred(); ::Sleep(20))
-        if (::GetTickCount() - start > ms) return false;
-    return true;
-}
 
 void Click(HWND dialog, int id) {
     ::PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), reinterpret_cast<LPARAM>(::GetDlgItem(dialog, id)));

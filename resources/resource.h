@@ -21,3 +21,4 @@
 
 #include "ids/MainWindow.h"
 #include "ids/overlays.h"
+#include "ids/DownloadEncoder.h"

@@ -50,7 +50,7 @@ const wchar_t* const kIdentifiers[] = {
     // Encoder installation
     L"IDC_DLG_DOWNLOAD_ENCODER_STA_NEED_INSTALL", L"IDC_DLG_DOWNLOAD_ENCODER", L"IDC_DLG_DOWNLOAD_ENCODER_KB",
     L"IDC_DLG_DOWNLOAD_PROGRESS1", L"IDC_DLG_DOWNLOAD_PROFRESS2", L"IDC_DLG_DOWNLOAD_PROGRESS3",
-    L"IDC_DLG_DOWNLOAD_PROGRESS4", L"IDC_DLG_DOWNLOAD_CFG_FILE",
+    L"IDC_DLG_DOWNLOAD_PROGRESS4", L"IDC_DLG_DOWNLOAD_CFG_FILE", L"IDC_DLG_DOWNLOAD_NOT_TRUSTED",
     // Settings window
     L"IDC_BTN_WND_SET_CLOSE", L"IDC_BUTTON_SETVIDEO", L"IDC_BUTTON_SETAUDIO", L"IDC_BUTTON_SETCOMMON",
     L"IDC_BUTTON_SETADVANCED", L"ID_WND_SET_BTN_DEFAULT", L"IDC_STC_ADVANCEDSET_TITLE",
@@ -81,6 +81,7 @@ const wchar_t* const kIdentifiers[] = {
 
 // The texts that are filled with one argument.
 const std::set<std::wstring> kFormats = {L"IDS_CREATEDIR_FAILED", L"IDS_FOLDER_TIP", L"IDC_DLG_DOWNLOAD_PROFRESS2",
+                                         L"IDC_DLG_DOWNLOAD_NOT_TRUSTED",
                                          L"ID_MSG_UP_TO_DATE_VERSION", L"IDS_PLAYER_TITLE"};
 
 struct ShippedFile {

@@ -1,0 +1,7 @@
+// Encoder installation dialog.
+#pragma once
+
+#define IDD_DLG_DOWNLOAD_ENCODER 190
+#define IDC_DLG_DOWNLOAD_ENCODER_STATUS 1124
+#define IDC_DLG_DOWNLOAD_ENCODER_OK 1125
+#define IDC_DLG_DOWNLOAD_ENCODER_CANCEL 1126

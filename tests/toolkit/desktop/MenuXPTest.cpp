@@ -1,0 +1,211 @@
+// The owner-drawn menu: its measurements as numbers, its records' ownership, and a real
+// menu drawn on the screen and read back while it is open.
+#include "DesktopTestUtil.h"
+
+#include "toolkit/MenuXP.h"
+#include "toolkit/MenuXPLayout.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <memory>
+
+using namespace vt;
+
+TEST(MenuXPLayout, MeasurementsFollowTextAndPictureAndNeverGoNegative) {
+    MenuXPMeasure m;
+    m.text = SIZE{40, 13};
+    m.cxMenuCheck = 13;
+    SIZE s = MeasureMenuXPItem(m);
+    EXPECT_EQ(s.cy, 30) << "max(text, picture + 4) + 10";
+    EXPECT_EQ(s.cx, 40 + 2 * 16 + 8 - 12);
+    m.text = SIZE{40, 25};
+    EXPECT_EQ(MeasureMenuXPItem(m).cy, 35);
+    m.hasText = false;
+    EXPECT_EQ(MeasureMenuXPItem(m).cx, 35 - 12) << "a picture-only item is as wide as it is high";
+
+    MenuXPMeasure sep;
+    sep.separator = true;
+    sep.cxMenuCheck = 13;
+    s = MeasureMenuXPItem(sep);
+    EXPECT_EQ(s.cx, 0) << "clamped, not wrapped around";
+    EXPECT_EQ(s.cy, 1);
+    MenuXPMeasure tiny;
+    tiny.hasText = false;
+    tiny.pictureSize = 0;
+    tiny.cxMenuCheck = 40;
+    EXPECT_EQ(MeasureMenuXPItem(tiny).cx, 0);
+}
+
+TEST(MenuXPLayout, PictureColumnTextAndTickPlaces) {
+    const RECT item{10, 100, 110, 130};
+    MenuXPItemLayout l = LayOutMenuXPItem(item, true, 19, 16);
+    EXPECT_EQ(l.column.right, 40);
+    EXPECT_EQ(l.picture.x, 11);
+    EXPECT_EQ(l.picture.y, 105) << "centred vertically";
+    EXPECT_EQ(l.text.left, 45);
+    EXPECT_EQ(l.text.right, 94);
+    EXPECT_EQ(l.tick.x, 94 + 8 - 4) << "with pictures the tick goes right of the text";
+    l = LayOutMenuXPItem(item, false, 0, 16);
+    EXPECT_EQ(l.column.right, 40) << "as wide as the item is high";
+    EXPECT_EQ(l.tick.x, 10 + 15 - 4);
+    EXPECT_EQ(l.tick.y, 100 + 15 - 4);
+}
+
+namespace {
+
+int g_alive = 0;
+int g_freed = 0;
+
+struct CountedItem : CMenuXPItem {
+    CountedItem(UINT id, const wchar_t* text, int picture) : CMenuXPItem(id, text, picture) { ++g_alive; }
+    ~CountedItem() override {
+        --g_alive;
+        ++g_freed;
+    }
+};
+struct CountedSeparator : CMenuXPSeparator {
+    CountedSeparator() { ++g_alive; }
+    ~CountedSeparator() override {
+        --g_alive;
+        ++g_freed;
+    }
+};
+
+// The language menu's shape: an item per language, separators between.
+void BuildLanguages(CMenuXP& menu, int languages) {
+    for (int i = 0; i < languages; ++i) {
+        menu.Append(std::make_unique<CountedItem>(40000 + i, L"Language", i));
+        if (i + 1 < languages) menu.Append(std::make_unique<CountedSeparator>());
+    }
+}
+
+} // namespace
+
+TEST(MenuXP, OwnsItsRecordsAndLeavesForeignItemsAlone) {
+    g_alive = g_freed = 0;
+    {
+        CMenuXP menu;
+        BuildLanguages(menu, 3);
+        ASSERT_EQ(menu.ItemCount(), 5);
+        for (int pos = 0; pos < 5; ++pos) {
+            MENUITEMINFOW info{sizeof(info), MIIM_FTYPE};
+            ::GetMenuItemInfoW(menu.GetSafeHmenu(), pos, TRUE, &info);
+            EXPECT_TRUE(info.fType & MFT_OWNERDRAW);
+            EXPECT_EQ((info.fType & MFT_SEPARATOR) != 0, pos % 2 == 1) << pos;
+        }
+
+        // Item data carrying the marker but not ours, and plain garbage, are not read.
+        CMenuXPItem foreign(1, L"foreign", 0);
+        for (ULONG_PTR data : {reinterpret_cast<ULONG_PTR>(&foreign), ULONG_PTR(0x1234)}) {
+            MEASUREITEMSTRUCT mis{ODT_MENU, 0, 1, 77, 77, data};
+            EXPECT_FALSE(menu.MeasureItem(mis));
+            EXPECT_EQ(mis.itemWidth, 77u);
+            DRAWITEMSTRUCT dis{ODT_MENU, 0, 1, ODA_DRAWENTIRE, 0, nullptr, nullptr, {}, data};
+            EXPECT_FALSE(menu.DrawItem(dis));
+        }
+        MENUITEMINFOW info{sizeof(info), MIIM_DATA};
+        ::GetMenuItemInfoW(menu.GetSafeHmenu(), 1, TRUE, &info);
+        MEASUREITEMSTRUCT mis{ODT_MENU, 0, 0, 0, 0, info.dwItemData};
+        EXPECT_TRUE(menu.MeasureItem(mis));
+        EXPECT_EQ(mis.itemHeight, 1u) << "a separator of ours";
+    }
+    EXPECT_EQ(g_alive, 0);
+    EXPECT_EQ(g_freed, 5) << "every record once, separators included";
+
+    // Opened and closed many times, nothing stays behind.
+    g_freed = 0;
+    for (int i = 0; i < 20; ++i) {
+        CMenuXP menu;
+        BuildLanguages(menu, 4);
+    }
+    EXPECT_EQ(g_alive, 0);
+    EXPECT_EQ(g_freed, 20 * 7);
+}
+
+namespace {
+
+// Runs inside the menu's own loop.
+struct TrackProbe {
+    HWND owner = nullptr;
+    HMENU menu = nullptr;
+    int step = 0;
+    int ticks = 0;
+    RECT popup{};
+    RECT items[3]{};
+    COLORREF plain = 0, selected = 0, otherWhileSelected = 0, flag = 0, separator = 0;
+    int tickPixels = 0;
+};
+TrackProbe* g_probe = nullptr;
+
+void CALLBACK ProbeMenu(HWND, UINT, UINT_PTR, DWORD) {
+    TrackProbe& p = *g_probe;
+    if (++p.ticks > 100) {
+        ::EndMenu(); // something went wrong: never hang
+        return;
+    }
+    HWND popup = FindTopWindow(L"#32768", true);
+    if (!popup || !::IsWindowVisible(popup)) return;
+    if (p.step == 0) {
+        ::GetWindowRect(popup, &p.popup);
+        for (int i = 0; i < 3; ++i) ::GetMenuItemRect(nullptr, p.menu, i, &p.items[i]); // a pop-up's own window
+        const RECT& first = p.items[0];
+        p.plain = ScreenPixel(first.left + 31, first.top + 2);
+        const int flagTop = first.top + (first.bottom - first.top - 19) / 2;
+        p.flag = ScreenPixel(first.left + 1 + 13, flagTop + 9);
+        const RECT& sep = p.items[1];
+        p.separator = ScreenPixel(sep.left + 10, (sep.top + sep.bottom) / 2);
+        for (int y = first.top; y < first.bottom; ++y)
+            for (int x = first.right - 16; x < first.right; ++x) p.tickPixels += ScreenPixel(x, y) == RGB(0, 0, 0);
+        ::PostMessageW(p.owner, WM_KEYDOWN, VK_DOWN, 0);
+        p.step = 1;
+    } else if (p.step == 1) {
+        p.selected = ScreenPixel(p.items[0].left + 31, p.items[0].top + 2);
+        p.otherWhileSelected = ScreenPixel(p.items[2].left + 31, p.items[2].top + 2);
+        if (p.selected == RGB(255, 255, 255)) return; // not drawn yet
+        ::PostMessageW(p.owner, WM_KEYDOWN, VK_RETURN, 0);
+        p.step = 2;
+    }
+}
+
+} // namespace
+
+TEST(MenuXP, DrawsFlagsSelectionSeparatorAndTickOnTheScreen) {
+    TestHost host(RECT{100, 60, 400, 90});
+    CMenuXP menu;
+    ASSERT_TRUE(menu.LoadPictureStrip(163));
+    ASSERT_TRUE(menu.Append(std::make_unique<CMenuXPItem>(40000, L"English", 2), MF_CHECKED));
+    ASSERT_TRUE(menu.Append(std::make_unique<CMenuXPSeparator>()));
+    ASSERT_TRUE(menu.Append(std::make_unique<CMenuXPItem>(40001, L"\x7B80\x4F53\x4E2D\x6587", 0)));
+    host.menu = &menu;
+    ::SetForegroundWindow(host.Hwnd());
+
+    TrackProbe probe;
+    probe.owner = host.Hwnd();
+    probe.menu = menu.GetSafeHmenu();
+    g_probe = &probe;
+    const UINT_PTR timer = ::SetTimer(nullptr, 0, 60, &ProbeMenu);
+    menu.Track(host.Hwnd(), POINT{100, 100}, TPM_LEFTALIGN | TPM_TOPALIGN);
+    ::KillTimer(nullptr, timer);
+    g_probe = nullptr;
+    ASSERT_EQ(probe.step, 2) << "the menu showed and took both keys; selected " << std::hex << probe.selected
+                             << " plain " << probe.plain << " item0 " << std::dec << probe.items[0].left << ","
+                             << probe.items[0].top << "," << probe.items[0].right << "," << probe.items[0].bottom;
+
+    EXPECT_EQ(probe.popup.left, 100);
+    EXPECT_EQ(probe.popup.top, 100);
+    EXPECT_EQ(probe.plain, RGB(255, 255, 255));
+    EXPECT_EQ(probe.selected, RGB(231, 250, 220));
+    EXPECT_EQ(probe.otherWhileSelected, RGB(255, 255, 255));
+    EXPECT_EQ(probe.separator, ::GetSysColor(COLOR_BTNSHADOW));
+    EXPECT_GE(probe.tickPixels, 12) << "the check on the item in force";
+
+    CImage strip;
+    ASSERT_EQ(LoadImageResource(strip, nullptr, 163), 1);
+    const DWORD want = strip.GetPixel(2 * 27 + 13, 9);
+    EXPECT_EQ(probe.flag, RGB((want >> 16) & 0xFF, (want >> 8) & 0xFF, want & 0xFF)) << "frame 2 at x + 1";
+
+    EXPECT_TRUE(PumpUntil([&] { return !host.commands.empty(); }, 3000));
+    ASSERT_FALSE(host.commands.empty());
+    EXPECT_EQ(host.commands.back(), 40000u);
+}

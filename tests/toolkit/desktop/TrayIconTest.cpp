@@ -1,0 +1,259 @@
+// The tray icon: what it asks of the shell (through a recording stand-in), then Wine's
+// real notification area with real clicks; and the three subclass layers on one window.
+#include "DesktopTestUtil.h"
+
+#include "resource.h"
+#include "toolkit/TrayIcon.h"
+#include "toolkit/WndShadow.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <string>
+#include <vector>
+
+using namespace vt;
+
+namespace {
+
+constexpr UINT kCallback = WM_USER + 76; // 1100
+
+struct ShellCallRecord {
+    DWORD command;
+    UINT flags;
+    HICON icon;
+    std::wstring tip;
+    HWND hwnd;
+    UINT message;
+};
+
+struct FakeShell {
+    std::vector<ShellCallRecord> calls;
+    bool fail = false;
+    CTrayIcon::ShellCall Call() {
+        return [this](DWORD command, NOTIFYICONDATAW* d) {
+            EXPECT_EQ(d->cbSize, 976u);
+            EXPECT_EQ(d->uID, 0u);
+            calls.push_back({command, d->uFlags, d->hIcon, d->szTip, d->hWnd, d->uCallbackMessage});
+            return fail ? FALSE : TRUE;
+        };
+    }
+};
+
+HICON AppIcon() {
+    return static_cast<HICON>(::LoadImageW(::GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDR_MAINFRAME), IMAGE_ICON,
+                                           16, 16, 0));
+}
+
+UniqueMenu TrayMenu() { return UniqueMenu(::LoadMenuW(::GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDR_MENU_TRAY))); }
+
+} // namespace
+
+TEST(TrayIcon, AddChangeRemoveAndTheTip) {
+    FakeShell shell;
+    UniqueIcon icon(AppIcon());
+    TestHost host(RECT{0, 0, 50, 50});
+    UniqueMenu menu = TrayMenu();
+    {
+        CTrayIcon tray(::GetSubMenu(menu.Get(), 0), shell.Call());
+        EXPECT_TRUE(tray.SetIcon(nullptr, L"x")) << "nothing shown, nothing to remove";
+        EXPECT_TRUE(shell.calls.empty());
+
+        EXPECT_TRUE(tray.SetIcon(icon.Get(), L""));
+        ASSERT_EQ(shell.calls.size(), 1u);
+        EXPECT_EQ(shell.calls[0].command, DWORD(NIM_ADD));
+        EXPECT_EQ(shell.calls[0].flags, UINT(NIF_ICON)) << "no tip, no window: icon only";
+
+        tray.SetNotificationWnd(host.Hwnd(), kCallback);
+        EXPECT_TRUE(tray.SetIcon(icon.Get(), std::wstring(200, L'a')));
+        EXPECT_EQ(shell.calls.back().command, DWORD(NIM_MODIFY));
+        EXPECT_EQ(shell.calls.back().flags, UINT(NIF_ICON | NIF_TIP | NIF_MESSAGE));
+        EXPECT_EQ(shell.calls.back().tip, std::wstring(127, L'a'));
+        EXPECT_EQ(shell.calls.back().hwnd, host.Hwnd());
+        EXPECT_EQ(shell.calls.back().message, kCallback);
+
+        tray.SetTip(L"Recorder");
+        EXPECT_EQ(shell.calls.back().command, DWORD(NIM_MODIFY));
+        EXPECT_EQ(shell.calls.back().tip, L"Recorder");
+
+        EXPECT_TRUE(tray.SetIcon(nullptr, L"Recorder"));
+        EXPECT_EQ(shell.calls.back().command, DWORD(NIM_DELETE));
+        EXPECT_FALSE(tray.HasIcon());
+
+        shell.fail = true;
+        EXPECT_FALSE(tray.SetIcon(icon.Get(), L"Recorder"));
+        EXPECT_FALSE(tray.HasIcon()) << "a failed add leaves no icon behind";
+        shell.fail = false;
+        const size_t before = shell.calls.size();
+        tray.SetTip(L"later"); // no icon: nothing to change
+        EXPECT_EQ(shell.calls.size(), before);
+        EXPECT_TRUE(tray.SetIcon(icon.Get(), L"Recorder"));
+        EXPECT_EQ(shell.calls.back().command, DWORD(NIM_ADD));
+
+        // The task bar restarted: the icon comes back with its tip.
+        ::SendMessageW(host.Hwnd(), TaskbarCreatedMessage(), 0, 0);
+        EXPECT_EQ(shell.calls.back().command, DWORD(NIM_ADD));
+        EXPECT_EQ(shell.calls.back().flags, UINT(NIF_ICON | NIF_TIP | NIF_MESSAGE));
+        EXPECT_EQ(shell.calls.back().tip, L"Recorder");
+        EXPECT_EQ(host.trayMessages.size(), 0u);
+    }
+    EXPECT_EQ(shell.calls.back().command, DWORD(NIM_DELETE)) << "the icon goes with its object";
+}
+
+TEST(TrayIcon, DoubleClickRunsTheFirstCommandOtherClicksNothing) {
+    FakeShell shell;
+    TestHost host(RECT{0, 0, 50, 50});
+    host.callbackMessage = kCallback;
+    UniqueMenu menu = TrayMenu();
+    CTrayIcon tray(::GetSubMenu(menu.Get(), 0), shell.Call());
+    tray.SetNotificationWnd(host.Hwnd(), kCallback);
+    for (LPARAM m : {WM_LBUTTONDOWN, WM_LBUTTONUP, WM_RBUTTONDOWN, WM_MOUSEMOVE})
+        ::SendMessageW(host.Hwnd(), kCallback, 0, m);
+    ::SendMessageW(host.Hwnd(), kCallback, 1, WM_LBUTTONDBLCLK); // another icon's
+    EXPECT_TRUE(host.commands.empty());
+    ::SendMessageW(host.Hwnd(), kCallback, 0, WM_LBUTTONDBLCLK);
+    ASSERT_EQ(host.commands.size(), 1u);
+    EXPECT_EQ(host.commands[0], UINT(ID_MENU_TRAY_SHOWMAIN));
+    EXPECT_EQ(host.trayMessages.size(), 6u) << "the window sees every notification too";
+}
+
+TEST(Subclassing, BindingShadowAndTrayComeAndGoInAnyOrder) {
+    ASSERT_TRUE(ShadowsReady());
+    FakeShell shell;
+    UniqueMenu menu = TrayMenu();
+    const int orders[6][3] = {{0, 1, 2}, {0, 2, 1}, {1, 0, 2}, {1, 2, 0}, {2, 0, 1}, {2, 1, 0}};
+    for (const auto& order : orders) {
+        TestHost host(RECT{50, 50, 150, 150});
+        host.callbackMessage = kCallback;
+        HWND h = host.Hwnd();
+        auto shadow = std::make_unique<CWndShadow>();
+        ASSERT_TRUE(shadow->Create(h));
+        auto tray = std::make_unique<CTrayIcon>(::GetSubMenu(menu.Get(), 0), shell.Call());
+        tray->SetNotificationWnd(h, kCallback);
+        bool bound = true;
+        for (int which : order) {
+            if (which == 0) {
+                host.Detach();
+                bound = false;
+            } else if (which == 1) {
+                shadow.reset();
+            } else {
+                tray.reset();
+            }
+            host.commands.clear();
+            ::SendMessageW(h, WM_COMMAND, 123, 0);
+            EXPECT_EQ(host.commands.size(), bound ? 1u : 0u);
+            if (shadow) {
+                ::SetWindowPos(h, nullptr, 60, 70, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+                RECT rc{};
+                ::GetWindowRect(shadow->Window(), &rc);
+                EXPECT_EQ(rc.left, 55) << "the shadow still follows";
+                ::SetWindowPos(h, nullptr, 50, 50, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+            }
+        }
+        ::DestroyWindow(h);
+    }
+}
+
+// ---------------------------------------------------------------- Wine's tray
+
+namespace {
+
+HWND WineTray() { return FindTopWindow(L"__winex11_standalone_tray", false); }
+bool TrayShowing() {
+    HWND tray = WineTray();
+    return tray && ::IsWindowVisible(tray);
+}
+
+// Where the first icon sits in Wine's standalone tray window.
+POINT FirstIcon() {
+    RECT rc{};
+    ::GetWindowRect(WineTray(), &rc);
+    RECT client{};
+    ::GetClientRect(WineTray(), &client);
+    POINT pt{client.left + 12, client.top + client.bottom / 2};
+    ::ClientToScreen(WineTray(), &pt);
+    return pt;
+}
+
+struct MenuReading {
+    bool seen = false;
+    UINT start = 0, pause = 0, stop = 0;
+    UINT defaultItem = 0;
+    HMENU menu = nullptr;
+};
+MenuReading* g_reading = nullptr;
+
+void CALLBACK ReadTrayMenu(HWND, UINT, UINT_PTR, DWORD) {
+    HWND popup = FindTopWindow(L"#32768", true);
+    if (!g_reading || g_reading->seen || !popup || !::IsWindowVisible(popup)) return;
+    HMENU m = g_reading->menu;
+    g_reading->start = ::GetMenuState(m, ID_MENU_TRAY_START, MF_BYCOMMAND);
+    g_reading->pause = ::GetMenuState(m, ID_MENU_TRAY_PAUSE, MF_BYCOMMAND);
+    g_reading->stop = ::GetMenuState(m, ID_MENU_TRAY_STOP, MF_BYCOMMAND);
+    g_reading->defaultItem = ::GetMenuDefaultItem(m, FALSE, 0);
+    g_reading->seen = true;
+    ::EndMenu();
+}
+
+} // namespace
+
+TEST(WineTray, IconAppearsAnswersRealClicksAndComesBackAfterATaskbarRestart) {
+    UniqueIcon icon(AppIcon());
+    TestHost host(RECT{600, 400, 700, 450});
+    host.callbackMessage = kCallback;
+    UniqueMenu menu = TrayMenu();
+    HMENU trayMenu = ::GetSubMenu(menu.Get(), 0);
+    // The window enables the items when the right button goes down, as the main window
+    // does for a running recording.
+    host.onTray = [&](LPARAM m) {
+        if (m != WM_RBUTTONDOWN) return;
+        ::EnableMenuItem(trayMenu, ID_MENU_TRAY_START, MF_BYCOMMAND | MF_GRAYED);
+        ::EnableMenuItem(trayMenu, ID_MENU_TRAY_PAUSE, MF_BYCOMMAND | MF_ENABLED);
+        ::EnableMenuItem(trayMenu, ID_MENU_TRAY_STOP, MF_BYCOMMAND | MF_ENABLED);
+    };
+    {
+        CTrayIcon tray(trayMenu);
+        tray.SetNotificationWnd(host.Hwnd(), kCallback);
+        ASSERT_TRUE(tray.SetIcon(icon.Get(), L"Vistrel"));
+        ASSERT_TRUE(PumpUntil(TrayShowing)) << "Wine's tray window shows the icon";
+        const POINT at = FirstIcon();
+
+        MouseClick(at);
+        PumpFor(300);
+        EXPECT_TRUE(host.commands.empty()) << "a single click does nothing";
+
+        MenuReading reading;
+        reading.menu = trayMenu;
+        g_reading = &reading;
+        const UINT_PTR timer = ::SetTimer(nullptr, 0, 50, &ReadTrayMenu);
+        MouseClick(at, true);
+        PumpUntil([&] { return reading.seen; }, 5000);
+        ::KillTimer(nullptr, timer);
+        g_reading = nullptr;
+        ASSERT_TRUE(reading.seen) << "a right click opens the tray menu";
+        EXPECT_TRUE(reading.start & MF_GRAYED);
+        EXPECT_FALSE(reading.pause & MF_GRAYED);
+        EXPECT_FALSE(reading.stop & MF_GRAYED);
+        EXPECT_EQ(reading.defaultItem, UINT(ID_MENU_TRAY_SHOWMAIN));
+
+        PumpFor(200);
+        host.commands.clear();
+        MouseDoubleClick(at);
+        EXPECT_TRUE(PumpUntil([&] {
+            return std::find(host.commands.begin(), host.commands.end(), UINT(ID_MENU_TRAY_SHOWMAIN)) !=
+                   host.commands.end();
+        })) << "a double click runs the first command";
+
+        // The icon is lost behind our back, as when the task bar restarts.
+        NOTIFYICONDATAW gone{sizeof(gone)};
+        gone.hWnd = host.Hwnd();
+        gone.uID = 0;
+        ASSERT_TRUE(::Shell_NotifyIconW(NIM_DELETE, &gone));
+        ASSERT_TRUE(PumpUntil([] { return !TrayShowing(); }));
+        ::SendMessageW(host.Hwnd(), TaskbarCreatedMessage(), 0, 0);
+        EXPECT_TRUE(PumpUntil(TrayShowing)) << "the icon is back";
+        EXPECT_TRUE(tray.HasIcon());
+    }
+    EXPECT_TRUE(PumpUntil([] { return !TrayShowing(); })) << "the icon goes with its object";
+}

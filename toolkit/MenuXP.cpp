@@ -81,6 +81,7 @@ bool CMenuXP::MeasureItem(MEASUREITEMSTRUCT& mis) {
     MenuXPMeasure m;
     m.separator = item->separator;
     m.hasText = !item->text.empty();
+    m.hasStrip = !m_strip.IsNull();
     m.pictureSize = item->pictureSize;
     m.cxMenuCheck = ::GetSystemMetrics(SM_CXMENUCHECK);
     if (!m.separator && m.hasText) {

@@ -12,44 +12,34 @@
 
 using namespace vt;
 
-TEST(MenuXPLayout, MeasurementsFollowTextAndPictureAndNeverGoNegative) {
+TEST(MenuXPLayout, MeasuresAndPlacesFromTextAndPictureNeverNegative) {
     MenuXPMeasure m;
     m.text = SIZE{40, 13};
+    m.hasStrip = true;
     m.cxMenuCheck = 13;
-    SIZE s = MeasureMenuXPItem(m);
-    EXPECT_EQ(s.cy, 30) << "max(text, picture + 4) + 10";
-    EXPECT_EQ(s.cx, 40 + 2 * 16 + 8 - 12);
+    EXPECT_EQ(MeasureMenuXPItem(m).cy, 30) << "max(text, picture + 4) + 10";
+    EXPECT_EQ(MeasureMenuXPItem(m).cx, 30 + 5 + 40 + 16 - 12) << "column, gap, text, margin, less the check";
     m.text = SIZE{40, 25};
+    m.hasStrip = false;
     EXPECT_EQ(MeasureMenuXPItem(m).cy, 35);
+    EXPECT_EQ(MeasureMenuXPItem(m).cx, 35 + 5 + 40 + 16 - 12) << "without pictures the column is as wide as high";
     m.hasText = false;
     EXPECT_EQ(MeasureMenuXPItem(m).cx, 35 - 12) << "a picture-only item is as wide as it is high";
-
     MenuXPMeasure sep;
     sep.separator = true;
     sep.cxMenuCheck = 13;
-    s = MeasureMenuXPItem(sep);
-    EXPECT_EQ(s.cx, 0) << "clamped, not wrapped around";
-    EXPECT_EQ(s.cy, 1);
-    MenuXPMeasure tiny;
-    tiny.hasText = false;
-    tiny.pictureSize = 0;
-    tiny.cxMenuCheck = 40;
-    EXPECT_EQ(MeasureMenuXPItem(tiny).cx, 0);
-}
+    EXPECT_EQ(MeasureMenuXPItem(sep).cx, 0) << "clamped, not wrapped around";
+    EXPECT_EQ(MeasureMenuXPItem(sep).cy, 1);
 
-TEST(MenuXPLayout, PictureColumnTextAndTickPlaces) {
     const RECT item{10, 100, 110, 130};
     MenuXPItemLayout l = LayOutMenuXPItem(item, true, 19, 16);
-    EXPECT_EQ(l.column.right, 40);
     EXPECT_EQ(l.picture.x, 11);
     EXPECT_EQ(l.picture.y, 105) << "centred vertically";
-    EXPECT_EQ(l.text.left, 45);
+    EXPECT_EQ(l.text.left, 45) << "30-pixel column + 5";
     EXPECT_EQ(l.text.right, 94);
     EXPECT_EQ(l.tick.x, 94 + 8 - 4) << "with pictures the tick goes right of the text";
     l = LayOutMenuXPItem(item, false, 0, 16);
-    EXPECT_EQ(l.column.right, 40) << "as wide as the item is high";
-    EXPECT_EQ(l.tick.x, 10 + 15 - 4);
-    EXPECT_EQ(l.tick.y, 100 + 15 - 4);
+    EXPECT_EQ(l.tick.x, 10 + 15 - 4) << "else in a column as wide as the item is high";
 }
 
 namespace {

@@ -100,23 +100,6 @@ TEST(TrayIcon, AddChangeRemoveAndTheTip) {
     EXPECT_EQ(shell.calls.back().command, DWORD(NIM_DELETE)) << "the icon goes with its object";
 }
 
-TEST(TrayIcon, DoubleClickRunsTheFirstCommandOtherClicksNothing) {
-    FakeShell shell;
-    TestHost host(RECT{0, 0, 50, 50});
-    host.callbackMessage = kCallback;
-    UniqueMenu menu = TrayMenu();
-    CTrayIcon tray(::GetSubMenu(menu.Get(), 0), shell.Call());
-    tray.SetNotificationWnd(host.Hwnd(), kCallback);
-    for (LPARAM m : {WM_LBUTTONDOWN, WM_LBUTTONUP, WM_RBUTTONDOWN, WM_MOUSEMOVE})
-        ::SendMessageW(host.Hwnd(), kCallback, 0, m);
-    ::SendMessageW(host.Hwnd(), kCallback, 1, WM_LBUTTONDBLCLK); // another icon's
-    EXPECT_TRUE(host.commands.empty());
-    ::SendMessageW(host.Hwnd(), kCallback, 0, WM_LBUTTONDBLCLK);
-    ASSERT_EQ(host.commands.size(), 1u);
-    EXPECT_EQ(host.commands[0], UINT(ID_MENU_TRAY_SHOWMAIN));
-    EXPECT_EQ(host.trayMessages.size(), 6u) << "the window sees every notification too";
-}
-
 TEST(Subclassing, BindingShadowAndTrayComeAndGoInAnyOrder) {
     ASSERT_TRUE(ShadowsReady());
     FakeShell shell;

@@ -8,6 +8,8 @@
 #include <atomic>
 #include <thread>
 
+namespace desktoptest {
+
 bool PumpUntil(const std::function<bool()>& pred, DWORD ms) {
     const DWORD start = ::GetTickCount();
     while (!pred()) {
@@ -157,7 +159,60 @@ HWND FindTopWindow(const wchar_t* className, bool thisProcessOnly) {
     return s.found;
 }
 
+namespace {
+struct MenuWatch {
+    const std::function<bool(HWND)>* step;
+    bool done = false;
+    DWORD deadline = 0;
+};
+MenuWatch* g_watch = nullptr;
+
+void CALLBACK WatchMenu(HWND, UINT, UINT_PTR, DWORD) {
+    if (!g_watch || g_watch->done) return;
+    if (static_cast<LONG>(::GetTickCount() - g_watch->deadline) > 0) {
+        ::EndMenu(); // never hang in a menu
+        return;
+    }
+    HWND popup = FindTopWindow(L"#32768", true);
+    if (popup && ::IsWindowVisible(popup)) g_watch->done = (*g_watch->step)(popup);
+}
+} // namespace
+
+bool WithOpenMenu(const std::function<void()>& open, const std::function<bool(HWND)>& step, DWORD ms) {
+    MenuWatch watch{&step, false, ::GetTickCount() + ms};
+    g_watch = &watch;
+    const UINT_PTR timer = ::SetTimer(nullptr, 0, 50, &WatchMenu);
+    open();
+    PumpUntil([&] { return watch.done; }, ms);
+    ::KillTimer(nullptr, timer);
+    g_watch = nullptr;
+    return watch.done;
+}
+
+HMENU MenuOf(HWND popup) {
+    return reinterpret_cast<HMENU>(::SendMessageW(popup, MN_GETHMENU, 0, 0));
+}
+
+HWND WineTray() {
+    return FindTopWindow(L"__winex11_standalone_tray", false);
+}
+
+bool TrayShowing() {
+    HWND tray = WineTray();
+    return tray && ::IsWindowVisible(tray);
+}
+
+POINT FirstTrayIcon() {
+    RECT client{};
+    ::GetClientRect(WineTray(), &client);
+    POINT pt{client.left + 12, client.top + client.bottom / 2};
+    ::ClientToScreen(WineTray(), &pt);
+    return pt;
+}
+
 bool ShadowsReady() {
     static const bool ready = vt::CWndShadow::Initialise(::GetModuleHandleW(nullptr));
     return ready;
 }
+
+} // namespace desktoptest

@@ -8,6 +8,8 @@
 #include <functional>
 #include <vector>
 
+namespace desktoptest {
+
 // Pumps this thread's messages until pred() holds or ms run out.
 bool PumpUntil(const std::function<bool()>& pred, DWORD ms = 5000);
 void PumpFor(DWORD ms);
@@ -43,5 +45,20 @@ void MouseDoubleClick(POINT pt);
 void MouseDrag(POINT from, POINT to);
 // A top-level window of the class (of this process only, when asked), or null.
 HWND FindTopWindow(const wchar_t* className, bool thisProcessOnly);
+// Opens a menu with open() (which may run the menu's own loop) and calls step on a timer
+// while one of this process's menus shows, until step returns true. A menu still open
+// after ms is ended. True when step finished.
+bool WithOpenMenu(const std::function<void()>& open, const std::function<bool(HWND popup)>& step,
+                  DWORD ms = 5000);
+// The menu a pop-up menu window shows.
+HMENU MenuOf(HWND popup);
+
+// Wine's own notification area (a window of its explorer.exe), shown while it holds an
+// icon; where its first icon sits.
+HWND WineTray();
+bool TrayShowing();
+POINT FirstTrayIcon();
 // Starts the shadows once for the test program; the first call's result.
 bool ShadowsReady();
+
+} // namespace desktoptest

@@ -11,6 +11,7 @@
 #include <memory>
 
 using namespace vt;
+using namespace desktoptest;
 
 TEST(MenuXPLayout, MeasuresAndPlacesFromTextAndPictureNeverNegative) {
     MenuXPMeasure m;
@@ -113,53 +114,6 @@ TEST(MenuXP, OwnsItsRecordsAndLeavesForeignItemsAlone) {
     EXPECT_EQ(g_freed, 20 * 7);
 }
 
-namespace {
-
-// Runs inside the menu's own loop.
-struct TrackProbe {
-    HWND owner = nullptr;
-    HMENU menu = nullptr;
-    int step = 0;
-    int ticks = 0;
-    RECT popup{};
-    RECT items[3]{};
-    COLORREF plain = 0, selected = 0, otherWhileSelected = 0, flag = 0, separator = 0;
-    int tickPixels = 0;
-};
-TrackProbe* g_probe = nullptr;
-
-void CALLBACK ProbeMenu(HWND, UINT, UINT_PTR, DWORD) {
-    TrackProbe& p = *g_probe;
-    if (++p.ticks > 100) {
-        ::EndMenu(); // something went wrong: never hang
-        return;
-    }
-    HWND popup = FindTopWindow(L"#32768", true);
-    if (!popup || !::IsWindowVisible(popup)) return;
-    if (p.step == 0) {
-        ::GetWindowRect(popup, &p.popup);
-        for (int i = 0; i < 3; ++i) ::GetMenuItemRect(nullptr, p.menu, i, &p.items[i]); // a pop-up's own window
-        const RECT& first = p.items[0];
-        p.plain = ScreenPixel(first.left + 31, first.top + 2);
-        const int flagTop = first.top + (first.bottom - first.top - 19) / 2;
-        p.flag = ScreenPixel(first.left + 1 + 13, flagTop + 9);
-        const RECT& sep = p.items[1];
-        p.separator = ScreenPixel(sep.left + 10, (sep.top + sep.bottom) / 2);
-        for (int y = first.top; y < first.bottom; ++y)
-            for (int x = first.right - 16; x < first.right; ++x) p.tickPixels += ScreenPixel(x, y) == RGB(0, 0, 0);
-        ::PostMessageW(p.owner, WM_KEYDOWN, VK_DOWN, 0);
-        p.step = 1;
-    } else if (p.step == 1) {
-        p.selected = ScreenPixel(p.items[0].left + 31, p.items[0].top + 2);
-        p.otherWhileSelected = ScreenPixel(p.items[2].left + 31, p.items[2].top + 2);
-        if (p.selected == RGB(255, 255, 255)) return; // not drawn yet
-        ::PostMessageW(p.owner, WM_KEYDOWN, VK_RETURN, 0);
-        p.step = 2;
-    }
-}
-
-} // namespace
-
 TEST(MenuXP, DrawsFlagsSelectionSeparatorAndTickOnTheScreen) {
     TestHost host(RECT{100, 60, 400, 90});
     CMenuXP menu;
@@ -170,30 +124,45 @@ TEST(MenuXP, DrawsFlagsSelectionSeparatorAndTickOnTheScreen) {
     host.menu = &menu;
     ::SetForegroundWindow(host.Hwnd());
 
-    TrackProbe probe;
-    probe.owner = host.Hwnd();
-    probe.menu = menu.GetSafeHmenu();
-    g_probe = &probe;
-    const UINT_PTR timer = ::SetTimer(nullptr, 0, 60, &ProbeMenu);
-    menu.Track(host.Hwnd(), POINT{100, 100}, TPM_LEFTALIGN | TPM_TOPALIGN);
-    ::KillTimer(nullptr, timer);
-    g_probe = nullptr;
-    ASSERT_EQ(probe.step, 2) << "the menu showed and took both keys; selected " << std::hex << probe.selected
-                             << " plain " << probe.plain << " item0 " << std::dec << probe.items[0].left << ","
-                             << probe.items[0].top << "," << probe.items[0].right << "," << probe.items[0].bottom;
+    // Read while the menu shows, then a key selects the first item and another picks it.
+    int step = 0;
+    RECT popupRect{}, items[3]{};
+    COLORREF plain = 0, selected = 0, other = 0, flag = 0, separator = 0;
+    int tickPixels = 0;
+    const auto background = [](const RECT& item) { return ScreenPixel(item.left + 31, item.top + 2); };
+    ASSERT_TRUE(WithOpenMenu([&] { menu.Track(host.Hwnd(), POINT{100, 100}, TPM_LEFTALIGN | TPM_TOPALIGN); },
+                             [&](HWND popup) {
+        if (step == 0) {
+            ::GetWindowRect(popup, &popupRect);
+            for (int i = 0; i < 3; ++i) ::GetMenuItemRect(nullptr, menu.GetSafeHmenu(), i, &items[i]);
+            plain = background(items[0]);
+            flag = ScreenPixel(items[0].left + 1 + 13, items[0].top + (items[0].bottom - items[0].top - 19) / 2 + 9);
+            separator = ScreenPixel(items[1].left + 10, (items[1].top + items[1].bottom) / 2);
+            for (int y = items[0].top; y < items[0].bottom; ++y)
+                for (int x = items[0].right - 16; x < items[0].right; ++x) tickPixels += ScreenPixel(x, y) == 0;
+            ::PostMessageW(host.Hwnd(), WM_KEYDOWN, VK_DOWN, 0);
+            step = 1;
+            return false;
+        }
+        selected = background(items[0]);
+        other = background(items[2]);
+        if (selected == RGB(255, 255, 255)) return false; // not drawn yet
+        ::PostMessageW(host.Hwnd(), WM_KEYDOWN, VK_RETURN, 0);
+        return true;
+    })) << "the menu showed and took both keys";
 
-    EXPECT_EQ(probe.popup.left, 100);
-    EXPECT_EQ(probe.popup.top, 100);
-    EXPECT_EQ(probe.plain, RGB(255, 255, 255));
-    EXPECT_EQ(probe.selected, RGB(231, 250, 220));
-    EXPECT_EQ(probe.otherWhileSelected, RGB(255, 255, 255));
-    EXPECT_EQ(probe.separator, ::GetSysColor(COLOR_BTNSHADOW));
-    EXPECT_GE(probe.tickPixels, 12) << "the check on the item in force";
+    EXPECT_EQ(popupRect.left, 100);
+    EXPECT_EQ(popupRect.top, 100);
+    EXPECT_EQ(plain, RGB(255, 255, 255));
+    EXPECT_EQ(selected, RGB(231, 250, 220));
+    EXPECT_EQ(other, RGB(255, 255, 255));
+    EXPECT_EQ(separator, ::GetSysColor(COLOR_BTNSHADOW));
+    EXPECT_GE(tickPixels, 12) << "the check on the item in force";
 
     CImage strip;
     ASSERT_EQ(LoadImageResource(strip, nullptr, 163), 1);
     const DWORD want = strip.GetPixel(2 * 27 + 13, 9);
-    EXPECT_EQ(probe.flag, RGB((want >> 16) & 0xFF, (want >> 8) & 0xFF, want & 0xFF)) << "frame 2 at x + 1";
+    EXPECT_EQ(flag, RGB((want >> 16) & 0xFF, (want >> 8) & 0xFF, want & 0xFF)) << "frame 2 at x + 1";
 
     EXPECT_TRUE(PumpUntil([&] { return !host.commands.empty(); }, 3000));
     ASSERT_FALSE(host.commands.empty());

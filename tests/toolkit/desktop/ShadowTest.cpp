@@ -13,6 +13,7 @@
 #include <string>
 
 using namespace vt;
+using namespace desktoptest;
 
 namespace {
 

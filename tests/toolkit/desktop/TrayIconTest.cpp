@@ -13,6 +13,7 @@
 #include <vector>
 
 using namespace vt;
+using namespace desktoptest;
 
 namespace {
 
@@ -140,47 +141,6 @@ TEST(Subclassing, BindingShadowAndTrayComeAndGoInAnyOrder) {
 
 // ---------------------------------------------------------------- Wine's tray
 
-namespace {
-
-HWND WineTray() { return FindTopWindow(L"__winex11_standalone_tray", false); }
-bool TrayShowing() {
-    HWND tray = WineTray();
-    return tray && ::IsWindowVisible(tray);
-}
-
-// Where the first icon sits in Wine's standalone tray window.
-POINT FirstIcon() {
-    RECT rc{};
-    ::GetWindowRect(WineTray(), &rc);
-    RECT client{};
-    ::GetClientRect(WineTray(), &client);
-    POINT pt{client.left + 12, client.top + client.bottom / 2};
-    ::ClientToScreen(WineTray(), &pt);
-    return pt;
-}
-
-struct MenuReading {
-    bool seen = false;
-    UINT start = 0, pause = 0, stop = 0;
-    UINT defaultItem = 0;
-    HMENU menu = nullptr;
-};
-MenuReading* g_reading = nullptr;
-
-void CALLBACK ReadTrayMenu(HWND, UINT, UINT_PTR, DWORD) {
-    HWND popup = FindTopWindow(L"#32768", true);
-    if (!g_reading || g_reading->seen || !popup || !::IsWindowVisible(popup)) return;
-    HMENU m = g_reading->menu;
-    g_reading->start = ::GetMenuState(m, ID_MENU_TRAY_START, MF_BYCOMMAND);
-    g_reading->pause = ::GetMenuState(m, ID_MENU_TRAY_PAUSE, MF_BYCOMMAND);
-    g_reading->stop = ::GetMenuState(m, ID_MENU_TRAY_STOP, MF_BYCOMMAND);
-    g_reading->defaultItem = ::GetMenuDefaultItem(m, FALSE, 0);
-    g_reading->seen = true;
-    ::EndMenu();
-}
-
-} // namespace
-
 TEST(WineTray, IconAppearsAnswersRealClicksAndComesBackAfterATaskbarRestart) {
     UniqueIcon icon(AppIcon());
     TestHost host(RECT{600, 400, 700, 450});
@@ -200,25 +160,26 @@ TEST(WineTray, IconAppearsAnswersRealClicksAndComesBackAfterATaskbarRestart) {
         tray.SetNotificationWnd(host.Hwnd(), kCallback);
         ASSERT_TRUE(tray.SetIcon(icon.Get(), L"Vistrel"));
         ASSERT_TRUE(PumpUntil(TrayShowing)) << "Wine's tray window shows the icon";
-        const POINT at = FirstIcon();
+        const POINT at = FirstTrayIcon();
 
         MouseClick(at);
         PumpFor(300);
         EXPECT_TRUE(host.commands.empty()) << "a single click does nothing";
 
-        MenuReading reading;
-        reading.menu = trayMenu;
-        g_reading = &reading;
-        const UINT_PTR timer = ::SetTimer(nullptr, 0, 50, &ReadTrayMenu);
-        MouseClick(at, true);
-        PumpUntil([&] { return reading.seen; }, 5000);
-        ::KillTimer(nullptr, timer);
-        g_reading = nullptr;
-        ASSERT_TRUE(reading.seen) << "a right click opens the tray menu";
-        EXPECT_TRUE(reading.start & MF_GRAYED);
-        EXPECT_FALSE(reading.pause & MF_GRAYED);
-        EXPECT_FALSE(reading.stop & MF_GRAYED);
-        EXPECT_EQ(reading.defaultItem, UINT(ID_MENU_TRAY_SHOWMAIN));
+        UINT record = 0, pause = 0, stop = 0, first = 0;
+        ASSERT_TRUE(WithOpenMenu([&] { MouseClick(at, true); }, [&](HWND popup) {
+            HMENU m = MenuOf(popup);
+            record = ::GetMenuState(m, ID_MENU_TRAY_START, MF_BYCOMMAND);
+            pause = ::GetMenuState(m, ID_MENU_TRAY_PAUSE, MF_BYCOMMAND);
+            stop = ::GetMenuState(m, ID_MENU_TRAY_STOP, MF_BYCOMMAND);
+            first = ::GetMenuDefaultItem(m, FALSE, 0);
+            ::EndMenu();
+            return true;
+        })) << "a right click opens the tray menu";
+        EXPECT_TRUE(record & MF_GRAYED);
+        EXPECT_FALSE(pause & MF_GRAYED);
+        EXPECT_FALSE(stop & MF_GRAYED);
+        EXPECT_EQ(first, UINT(ID_MENU_TRAY_SHOWMAIN)) << "the first item is the default";
 
         PumpFor(200);
         host.commands.clear();

@@ -1,5 +1,6 @@
-// The tray icon: what it asks of the shell (through a recording stand-in), then Wine's
-// real notification area with real clicks; and the three subclass layers on one window.
+// The tray icon: what it asks of the shell (through a recording stand-in), and the three
+// subclass layers on one window. Wine's real notification area with real clicks is
+// tested on the main window (tests/app).
 #include "DesktopTestUtil.h"
 
 #include "resource.h"
@@ -137,67 +138,4 @@ TEST(Subclassing, BindingShadowAndTrayComeAndGoInAnyOrder) {
         }
         ::DestroyWindow(h);
     }
-}
-
-// ---------------------------------------------------------------- Wine's tray
-
-TEST(WineTray, IconAppearsAnswersRealClicksAndComesBackAfterATaskbarRestart) {
-    UniqueIcon icon(AppIcon());
-    TestHost host(RECT{600, 400, 700, 450});
-    host.callbackMessage = kCallback;
-    UniqueMenu menu = TrayMenu();
-    HMENU trayMenu = ::GetSubMenu(menu.Get(), 0);
-    // The window enables the items when the right button goes down, as the main window
-    // does for a running recording.
-    host.onTray = [&](LPARAM m) {
-        if (m != WM_RBUTTONDOWN) return;
-        ::EnableMenuItem(trayMenu, ID_MENU_TRAY_START, MF_BYCOMMAND | MF_GRAYED);
-        ::EnableMenuItem(trayMenu, ID_MENU_TRAY_PAUSE, MF_BYCOMMAND | MF_ENABLED);
-        ::EnableMenuItem(trayMenu, ID_MENU_TRAY_STOP, MF_BYCOMMAND | MF_ENABLED);
-    };
-    {
-        CTrayIcon tray(trayMenu);
-        tray.SetNotificationWnd(host.Hwnd(), kCallback);
-        ASSERT_TRUE(tray.SetIcon(icon.Get(), L"Vistrel"));
-        ASSERT_TRUE(PumpUntil(TrayShowing)) << "Wine's tray window shows the icon";
-        const POINT at = FirstTrayIcon();
-
-        MouseClick(at);
-        PumpFor(300);
-        EXPECT_TRUE(host.commands.empty()) << "a single click does nothing";
-
-        UINT record = 0, pause = 0, stop = 0, first = 0;
-        ASSERT_TRUE(WithOpenMenu([&] { MouseClick(at, true); }, [&](HWND popup) {
-            HMENU m = MenuOf(popup);
-            record = ::GetMenuState(m, ID_MENU_TRAY_START, MF_BYCOMMAND);
-            pause = ::GetMenuState(m, ID_MENU_TRAY_PAUSE, MF_BYCOMMAND);
-            stop = ::GetMenuState(m, ID_MENU_TRAY_STOP, MF_BYCOMMAND);
-            first = ::GetMenuDefaultItem(m, FALSE, 0);
-            ::EndMenu();
-            return true;
-        })) << "a right click opens the tray menu";
-        EXPECT_TRUE(record & MF_GRAYED);
-        EXPECT_FALSE(pause & MF_GRAYED);
-        EXPECT_FALSE(stop & MF_GRAYED);
-        EXPECT_EQ(first, UINT(ID_MENU_TRAY_SHOWMAIN)) << "the first item is the default";
-
-        PumpFor(200);
-        host.commands.clear();
-        MouseDoubleClick(at);
-        EXPECT_TRUE(PumpUntil([&] {
-            return std::find(host.commands.begin(), host.commands.end(), UINT(ID_MENU_TRAY_SHOWMAIN)) !=
-                   host.commands.end();
-        })) << "a double click runs the first command";
-
-        // The icon is lost behind our back, as when the task bar restarts.
-        NOTIFYICONDATAW gone{sizeof(gone)};
-        gone.hWnd = host.Hwnd();
-        gone.uID = 0;
-        ASSERT_TRUE(::Shell_NotifyIconW(NIM_DELETE, &gone));
-        ASSERT_TRUE(PumpUntil([] { return !TrayShowing(); }));
-        ::SendMessageW(host.Hwnd(), TaskbarCreatedMessage(), 0, 0);
-        EXPECT_TRUE(PumpUntil(TrayShowing)) << "the icon is back";
-        EXPECT_TRUE(tray.HasIcon());
-    }
-    EXPECT_TRUE(PumpUntil([] { return !TrayShowing(); })) << "the icon goes with its object";
 }

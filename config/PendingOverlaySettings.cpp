@@ -1,11 +1,4 @@
 #include "config/PendingOverlaySettings.h"
 
-std::optional<TitleSettings>& PendingTitleSettings() noexcept {
-    static std::optional<TitleSettings> pending;
-    return pending;
-}
-
-std::optional<WatermarkSettings>& PendingWatermarkSettings() noexcept {
-    static std::optional<WatermarkSettings> pending;
-    return pending;
-}
+std::unique_ptr<TitleSettings> PendingTitleSettings;
+std::unique_ptr<WatermarkSettings> PendingWatermarkSettings;

@@ -43,13 +43,13 @@ CSettingsAdvancedDlg::CSettingsAdvancedDlg(AdvancedSettings& advanced, ISettings
     : CSettingsPage(IDD_SETTINGS_ADVANCED), m_advanced(advanced), m_host(host) {}
 
 CSettingsAdvancedDlg::~CSettingsAdvancedDlg() {
-    PendingTitleSettings().reset();
-    PendingWatermarkSettings().reset();
+    PendingTitleSettings.reset();
+    PendingWatermarkSettings.reset();
 }
 
 void CSettingsAdvancedDlg::AttachAdvancedTab() {
-    PendingTitleSettings() = m_advanced.title;
-    PendingWatermarkSettings() = m_advanced.watermark;
+    PendingTitleSettings = std::make_unique<TitleSettings>(m_advanced.title);
+    PendingWatermarkSettings = std::make_unique<WatermarkSettings>(m_advanced.watermark);
 }
 
 BOOL CSettingsAdvancedDlg::OnInitDialog() {
@@ -94,9 +94,8 @@ bool CSettingsAdvancedDlg::CommitAdvancedTab() {
     m_advanced.nHotkeyStop = m_keys[2].Key();
     m_advanced.bNoteTime = IsChecked(IDC_ADV_NOTE_TIME) ? 1 : 0;
     m_advanced.bNoteWatermark = IsChecked(IDC_ADV_NOTE_WATERMARK) ? 1 : 0;
-    if (const auto& watermark = PendingWatermarkSettings()) m_advanced.watermark = *watermark;
-    const auto& title = PendingTitleSettings();
-    CommitTitle(m_advanced, IsChecked(IDC_ADV_NOTE_TITLE), title ? &*title : nullptr,
+    if (PendingWatermarkSettings) m_advanced.watermark = *PendingWatermarkSettings;
+    CommitTitle(m_advanced, IsChecked(IDC_ADV_NOTE_TITLE), PendingTitleSettings.get(),
                 vt::WindowText(Item(IDC_ADV_TITLE_TEXT)));
     return true;
 }

@@ -32,19 +32,13 @@ constexpr ControlCaption kCaptions[] = {
 };
 
 constexpr int kSizeCount = 5;
-constexpr UINT_PTR kUpdateTimer = 1;
-constexpr UINT kUpdatePollMs = 100;
 
 SIZE ScreenSize() noexcept { return SIZE{::GetSystemMetrics(SM_CXSCREEN), ::GetSystemMetrics(SM_CYSCREEN)}; }
 
 } // namespace
 
-CSettingsCommonDlg::CSettingsCommonDlg(CommonSettings& common, ISettingsWindowHost& host, bool shadowBoxAvailable,
-                                       unsigned updateWaitMs)
-    : CSettingsPage(IDD_SETTINGS_COMMON), m_common(common), m_host(host), m_shadowBoxAvailable(shadowBoxAvailable),
-      m_updateWaitMs(updateWaitMs) {}
-
-CSettingsCommonDlg::~CSettingsCommonDlg() { AbandonUpdateCheck(); }
+CSettingsCommonDlg::CSettingsCommonDlg(CommonSettings& common, ISettingsWindowHost& host, bool shadowBoxAvailable)
+    : CSettingsPage(IDD_SETTINGS_COMMON), m_common(common), m_host(host), m_shadowBoxAvailable(shadowBoxAvailable) {}
 
 BOOL CSettingsCommonDlg::OnInitDialog() {
     Place(kPlaces, std::size(kPlaces));
@@ -118,63 +112,9 @@ bool CSettingsCommonDlg::OnCommand(WPARAM wParam, LPARAM) {
         }
         return true;
     case IDC_COMMON_CHECK_UPDATE:
-        if (code == BN_CLICKED) StartUpdateCheck();
+        if (code == BN_CLICKED) m_host.RunUpdateCheckNow(m_hWnd);
         return true;
     default:
         return false;
     }
-}
-
-// The check runs on its worker; the page looks at it every 100 ms instead of blocking the
-// user-interface thread, which also serves the program's keyboard hook.
-void CSettingsCommonDlg::StartUpdateCheck() {
-    if (m_updateWorker) return;
-    m_updateWorker = m_host.StartUpdateCheck();
-    if (!m_updateWorker) {
-        m_host.CloseUpdateHandles();
-        Message(LoadLanguageText(L"ID_MSG_INTERNET_LINK_ERR"), MB_OK);
-        return;
-    }
-    Enable(IDC_COMMON_CHECK_UPDATE, false);
-    m_updateStarted = ::GetTickCount64();
-    m_updateTimer.Start(m_hWnd, kUpdateTimer, kUpdatePollMs);
-}
-
-bool CSettingsCommonDlg::OnTimer(UINT_PTR id) {
-    if (id != kUpdateTimer) return false;
-    PollUpdateCheck();
-    return true;
-}
-
-void CSettingsCommonDlg::PollUpdateCheck() {
-    if (!m_updateWorker) {
-        m_updateTimer.Stop();
-        return;
-    }
-    const bool ended = ::WaitForSingleObject(m_updateWorker.Get(), 0) == WAIT_OBJECT_0;
-    if (!ended && ::GetTickCount64() - m_updateStarted < m_updateWaitMs) return;
-    m_updateTimer.Stop();
-    Enable(IDC_COMMON_CHECK_UPDATE, true);
-    if (!ended) {
-        AbandonUpdateCheck();
-        Message(LoadLanguageText(L"ID_MSG_INTERNET_LINK_ERR"), MB_OK);
-        return;
-    }
-    DWORD code = 0;
-    if (!::GetExitCodeThread(m_updateWorker.Get(), &code)) code = 0;
-    m_updateWorker.Reset();
-    m_host.HandleUpdateResult(code, m_hWnd);
-    m_host.CloseUpdateHandles();
-}
-
-void CSettingsCommonDlg::AbandonUpdateCheck() noexcept {
-    if (!m_updateWorker) return;
-    m_updateTimer.Stop();
-    m_host.CloseUpdateHandles();
-    m_updateWorker.Reset();
-}
-
-void CSettingsCommonDlg::OnDestroy() {
-    AbandonUpdateCheck();
-    CSettingsPage::OnDestroy();
 }

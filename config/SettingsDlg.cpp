@@ -85,8 +85,7 @@ BOOL CSettingsDlg::OnInitDialog() {
     // Each page edits its own run of the record's fields.
     m_video = std::make_unique<CSettingsVideoDlg>(m_settings.video, m_host, m_options.devices);
     m_audio = std::make_unique<CSettingsAudioDlg>(m_settings.audio, m_options.devices, m_options.singleVolume);
-    m_common = std::make_unique<CSettingsCommonDlg>(m_settings.common, m_host, m_options.shadowBoxAvailable,
-                                                    m_options.updateWaitMs);
+    m_common = std::make_unique<CSettingsCommonDlg>(m_settings.common, m_host, m_options.shadowBoxAvailable);
     m_advanced = std::make_unique<CSettingsAdvancedDlg>(m_settings.advanced, m_host);
     m_advanced->AttachAdvancedTab();
     for (SettingsPage page : {SettingsPage::Video, SettingsPage::Audio, SettingsPage::Common, SettingsPage::Advanced}) {

@@ -25,8 +25,6 @@ struct SettingsWindowOptions {
     std::shared_ptr<ISettingsDevices> devices;
     bool singleVolume = DefaultSingleVolumeMode();
     bool shadowBoxAvailable = DefaultShadowBoxAvailable();
-    // How long the check-for-updates button waits for the check.
-    unsigned updateWaitMs = 20000;
 };
 
 class CSettingsDlg : public vt::CDialog {

@@ -3,8 +3,6 @@
 // and the web browser. The main window implements it; tests use fakes.
 #pragma once
 
-#include "toolkit/Raii.h"
-
 #include <windows.h>
 #include <string>
 
@@ -33,13 +31,9 @@ public:
     // Shows or hides the main window's shadow.
     virtual void ShowShadow(bool show) = 0;
 
-    // Starts the check-for-updates worker; its handle, or none when it cannot start.
-    virtual vt::UniqueKernelHandle StartUpdateCheck() = 0;
-    // Closes the check's process-wide Internet handles (a worker still running then
-    // fails fast and ends by itself).
-    virtual void CloseUpdateHandles() = 0;
-    // Tells the user the outcome of a finished check from the worker's exit code.
-    virtual void HandleUpdateResult(DWORD code, HWND owner) = 0;
+    // Checks for a newer version now and tells the user the outcome, whatever it is;
+    // waits for the check (at most 20 seconds) with the owner's window disabled.
+    virtual void RunUpdateCheckNow(HWND owner) = 0;
 
     // The title and watermark settings dialogs, modal, on PendingTitleSettings and
     // PendingWatermarkSettings; true when they were confirmed.
@@ -58,7 +52,7 @@ protected:
 bool OpenWebPage(const std::wstring& address);
 
 // Every member takes its "not there" branch: no camera window, no shadow, an update
-// check that cannot start, dialogs that are cancelled; web pages open for real. The
+// check that cannot connect, dialogs that are cancelled; web pages open for real. The
 // main window derives from it and overrides what exists.
 class CSettingsWindowHostBase : public ISettingsWindowHost {
 public:
@@ -75,9 +69,7 @@ public:
     bool IsCameraWindowVisible() const override { return false; }
     void DestroyCameraWindow() override {}
     void ShowShadow(bool) override {}
-    vt::UniqueKernelHandle StartUpdateCheck() override { return {}; }
-    void CloseUpdateHandles() override {}
-    void HandleUpdateResult(DWORD, HWND) override {}
+    void RunUpdateCheckNow(HWND owner) override;
     bool ShowTitleSettings(HWND) override { return false; }
     bool ShowWatermarkSettings(HWND) override { return false; }
     void OpenWebPage(const std::wstring& address) override { ::OpenWebPage(address); }

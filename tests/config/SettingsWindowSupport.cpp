@@ -194,26 +194,6 @@ void FakeSettingsHost::DestroyCameraWindow() {
     camera = -1;
 }
 
-vt::UniqueKernelHandle FakeSettingsHost::StartUpdateCheck() {
-    if (updateSleepMs < 0) return {};
-    // Touches nothing of the host: it may outlive it.
-    struct Job {
-        int sleep;
-        int code;
-    };
-    auto* job = new Job{updateSleepMs, updateCode};
-    HANDLE h = ::CreateThread(
-        nullptr, 0,
-        [](void* p) -> DWORD {
-            std::unique_ptr<Job> j(static_cast<Job*>(p));
-            ::Sleep(static_cast<DWORD>(j->sleep));
-            return static_cast<DWORD>(j->code);
-        },
-        job, 0, nullptr);
-    if (!h) delete job;
-    return vt::UniqueKernelHandle(h);
-}
-
 bool FakeSettingsHost::ShowTitleSettings(HWND) {
     ++titleDialogs;
     if (!titleDialog) return false;

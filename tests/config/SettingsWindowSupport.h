@@ -78,9 +78,7 @@ public:
     bool IsCameraWindowVisible() const override { return cameraVisible; }
     void DestroyCameraWindow() override;
     void ShowShadow(bool show) override { shadowCalls.push_back(show); }
-    vt::UniqueKernelHandle StartUpdateCheck() override;
-    void CloseUpdateHandles() override { ++closeUpdateHandles; }
-    void HandleUpdateResult(DWORD code, HWND owner) override { updateResults.push_back({code, owner}); }
+    void RunUpdateCheckNow(HWND owner) override { updateChecks.push_back(owner); }
     bool ShowTitleSettings(HWND owner) override;
     bool ShowWatermarkSettings(HWND owner) override;
     void OpenWebPage(const std::wstring& address) override;
@@ -92,11 +90,7 @@ public:
     int destroyCalls = 0;
     std::vector<int> selected;
     std::vector<bool> shadowCalls;
-    // The update worker sleeps this long and ends with this code; < 0: cannot start.
-    int updateSleepMs = 0;
-    int updateCode = 6;
-    int closeUpdateHandles = 0;
-    std::vector<std::pair<DWORD, HWND>> updateResults;
+    std::vector<HWND> updateChecks;
     // What the dialogs do to the working copies when they are confirmed.
     std::function<void()> titleDialog;
     std::function<void()> watermarkDialog;

@@ -135,7 +135,7 @@ TEST_F(SettingsWindow, RestoreFromAdvancedShowsVideoWithDefaultsAndFreshCopies) 
     run.settings.advanced.nHotkeyStop = VK_F3;
     run.settings.advanced.bNoteTitle = 1;
     run.settings.common.bShowShadow = 0;
-    run.host.titleDialog = [] { PendingTitleSettings()->nPosX = 77; };
+    run.host.titleDialog = [] { PendingTitleSettings->nPosX = 77; };
     run.choose = [](const SeenBox& b) { return b.text == Lang(L"ID_MSG_ENSURE_SET_DEFAULT") ? IDOK : 0; };
     std::vector<std::wstring> keys;
     run.Run([&](Driver& d) {
@@ -162,7 +162,7 @@ TEST_F(SettingsWindow, RestoreFromAdvancedShowsVideoWithDefaultsAndFreshCopies) 
     EXPECT_EQ(run.host.titleDialogs, 1);
     EXPECT_EQ(run.settings.advanced.title.nPosX, 50);
     EXPECT_EQ(run.settings.advanced.bNoteTitle, 1);
-    EXPECT_FALSE(PendingTitleSettings().has_value());
+    EXPECT_FALSE(PendingTitleSettings);
 }
 
 TEST_F(SettingsWindow, VendorLinkByLanguageFromUpdateIni) {
@@ -534,32 +534,15 @@ TEST_F(SettingsWindow, AStoredSizeOutsideTheListStaysUntilChanged) {
     EXPECT_EQ(run.settings.common.nDefaultRecordHeight, 600);
 }
 
-TEST_F(SettingsWindow, UpdateCheckWaitsWithoutBlockingAndReportsEitherWay) {
+TEST_F(SettingsWindow, CheckNowAsksTheHostForThePage) {
     run.settings.nSelectTab = 2;
-    run.options.updateWaitMs = 300;
-    run.host.updateSleepMs = 3000;
-    bool buttonDuring = true;
+    HWND page = nullptr;
     run.Run([&](Driver& d) {
-        HWND button = d.PageItem(IDD_SETTINGS_COMMON, IDC_COMMON_CHECK_UPDATE);
-        d.Click(button);
-        buttonDuring = d.Enabled(button);
-        ASSERT_TRUE(d.WaitForBoxes(1));
-        d.WaitFor([&] { return d.Enabled(button); });
-        d.Ui([&] { run.host.updateSleepMs = 0; run.host.updateCode = 7; });
-        d.Click(button);
-        d.WaitFor([&] {
-            size_t n = 0;
-            d.Ui([&] { n = run.host.updateResults.size(); });
-            return n == 1;
-        });
+        page = d.Page(IDD_SETTINGS_COMMON);
+        d.Click(d.PageItem(IDD_SETTINGS_COMMON, IDC_COMMON_CHECK_UPDATE));
         Commit(d);
     });
-    EXPECT_FALSE(buttonDuring);
-    ASSERT_EQ(run.boxes.size(), 1u);
-    EXPECT_EQ(run.boxes[0].text, Lang(L"ID_MSG_INTERNET_LINK_ERR"));
-    ASSERT_EQ(run.host.updateResults.size(), 1u);
-    EXPECT_EQ(run.host.updateResults[0].first, 7u);
-    EXPECT_EQ(run.host.closeUpdateHandles, 2);
+    EXPECT_EQ(run.host.updateChecks, std::vector<HWND>{page});
 }
 
 // --- Advanced page ---------------------------------------------------------------
@@ -614,10 +597,10 @@ TEST_F(SettingsWindow, StoredDuplicateKeysOpenWithoutAMessage) {
 TEST_F(SettingsWindow, TitleAndWatermarkDialogsReachTheRecordThroughTheCopies) {
     run.settings.nSelectTab = 3;
     run.host.titleDialog = [] {
-        PendingTitleSettings()->nPosX = 10;
-        PendingTitleSettings()->clrNormal = 0xFF;
+        PendingTitleSettings->nPosX = 10;
+        PendingTitleSettings->clrNormal = 0xFF;
     };
-    run.host.watermarkDialog = [] { PendingWatermarkSettings()->nZoom = 150; };
+    run.host.watermarkDialog = [] { PendingWatermarkSettings->nZoom = 150; };
     bool titleSetEnabledBefore = true;
     run.Run([&](Driver& d) {
         titleSetEnabledBefore = d.Enabled(d.PageItem(IDD_SETTINGS_ADVANCED, IDC_ADV_TITLE_SET));
@@ -638,7 +621,7 @@ TEST_F(SettingsWindow, TitleAndWatermarkDialogsReachTheRecordThroughTheCopies) {
     EXPECT_EQ(run.settings.advanced.watermark.nZoom, 150);
 
     // With the title box cleared the dialog's changes are not kept, the text is.
-    run.host.titleDialog = [] { PendingTitleSettings()->nPosX = 90; };
+    run.host.titleDialog = [] { PendingTitleSettings->nPosX = 90; };
     run.Run([&](Driver& d) {
         d.Click(d.PageItem(IDD_SETTINGS_ADVANCED, IDC_ADV_TITLE_SET));
         d.Click(d.PageItem(IDD_SETTINGS_ADVANCED, IDC_ADV_NOTE_TITLE));

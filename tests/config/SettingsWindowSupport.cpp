@@ -49,7 +49,8 @@ BOOL CALLBACK CollectBox(HWND h, LPARAM l) {
 
 } // namespace
 
-BoxAnswerer::BoxAnswerer(DWORD uiThread) : m_uiThread(uiThread) {
+BoxAnswerer::BoxAnswerer(DWORD uiThread, std::function<int(const SeenBox&)> choose)
+    : m_uiThread(uiThread), m_choose(std::move(choose)) {
     m_thread = ::CreateThread(
         nullptr, 0,
         [](void* self) -> DWORD {
@@ -65,11 +66,6 @@ BoxAnswerer::~BoxAnswerer() {
         ::WaitForSingleObject(m_thread, 10000);
         ::CloseHandle(m_thread);
     }
-}
-
-void BoxAnswerer::SetChoice(std::function<int(const SeenBox&)> choose) {
-    std::lock_guard<std::mutex> g(m_lock);
-    m_choose = std::move(choose);
 }
 
 std::vector<SeenBox> BoxAnswerer::Seen() {
@@ -105,12 +101,7 @@ void BoxAnswerer::Run() {
                 if (ClassOf(c) == L"Button") box.buttons.push_back(::GetDlgCtrlID(c));
             GUITHREADINFO info{sizeof(info)};
             if (::GetGUIThreadInfo(m_uiThread, &info) && info.hwndFocus) box.focused = ::GetDlgCtrlID(info.hwndFocus);
-            std::function<int(const SeenBox&)> choose;
-            {
-                std::lock_guard<std::mutex> g(m_lock);
-                choose = m_choose;
-            }
-            int press = choose ? choose(box) : 0;
+            int press = m_choose ? m_choose(box) : 0;
             if (!press) {
                 const bool hasCancel = std::find(box.buttons.begin(), box.buttons.end(), IDCANCEL) != box.buttons.end();
                 press = hasCancel ? IDCANCEL : (box.buttons.empty() ? IDOK : box.buttons.front());
@@ -130,19 +121,11 @@ void BoxAnswerer::Run() {
 namespace {
 
 constexpr UINT kCall = WM_APP + 1;
-constexpr UINT kPost = WM_APP + 2;
 
 LRESULT CALLBACK CallerProc(HWND h, UINT msg, WPARAM w, LPARAM l) {
-    if (msg == kCall) {
-        (*reinterpret_cast<const std::function<void()>*>(l))();
-        return 0;
-    }
-    if (msg == kPost) {
-        std::unique_ptr<std::function<void()>> f(reinterpret_cast<std::function<void()>*>(l));
-        (*f)();
-        return 0;
-    }
-    return ::DefWindowProcW(h, msg, w, l);
+    if (msg != kCall) return ::DefWindowProcW(h, msg, w, l);
+    (*reinterpret_cast<const std::function<void()>*>(l))();
+    return 0;
 }
 
 } // namespace
@@ -166,11 +149,6 @@ UiCaller::~UiCaller() {
 
 void UiCaller::Call(const std::function<void()>& f) {
     ::SendMessageW(m_window, kCall, 0, reinterpret_cast<LPARAM>(&f));
-}
-
-void UiCaller::Post(std::function<void()> f) {
-    auto* p = new std::function<void()>(std::move(f));
-    if (!::PostMessageW(m_window, kPost, 0, reinterpret_cast<LPARAM>(p))) delete p;
 }
 
 // ------------------------------------------------------------------ FakeSettingsHost
@@ -273,8 +251,7 @@ bool FakeDevices::SetAudioInputLine(int, const AudioInputLine&) {
 
 INT_PTR SettingsRun::Run(const std::function<void(Driver&)>& script) {
     UiCaller ui;
-    BoxAnswerer answerer(::GetCurrentThreadId());
-    answerer.SetChoice(choose);
+    BoxAnswerer answerer(::GetCurrentThreadId(), choose);
     CSettingsDlg dlg(settings, host, options);
     std::atomic<bool> done{false};
     std::thread driver([&] {

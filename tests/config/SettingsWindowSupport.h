@@ -27,12 +27,11 @@ struct SeenBox {
 // box is still open.
 class BoxAnswerer {
 public:
-    explicit BoxAnswerer(DWORD uiThread);
+    BoxAnswerer(DWORD uiThread, std::function<int(const SeenBox&)> choose);
     ~BoxAnswerer();
     BoxAnswerer(const BoxAnswerer&) = delete;
     BoxAnswerer& operator=(const BoxAnswerer&) = delete;
 
-    void SetChoice(std::function<int(const SeenBox&)> choose);
     std::vector<SeenBox> Seen();
     // Waits until at least n boxes have been answered.
     bool WaitForBoxes(size_t n, DWORD timeoutMs = 10000);
@@ -57,8 +56,6 @@ public:
     UiCaller& operator=(const UiCaller&) = delete;
     // Runs f there and waits for it (the caller's thread is blocked meanwhile).
     void Call(const std::function<void()>& f);
-    // Runs f there later, without waiting.
-    void Post(std::function<void()> f);
 
 private:
     HWND m_window = nullptr;

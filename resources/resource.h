@@ -22,3 +22,4 @@
 #include "ids/MainWindow.h"
 #include "ids/overlays.h"
 #include "ids/DownloadEncoder.h"
+#include "ids/settings.h"

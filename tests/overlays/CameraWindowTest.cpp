@@ -119,6 +119,9 @@ TEST(CameraWindow, MovesAndResizesByDragButNotWhileRecordingItself) {
     HWND h = camera.GetSafeHwnd();
     ::ShowWindow(h, SW_SHOWNA);
     ::MoveWindow(h, 200, 150, 400, 300, TRUE);
+    // The close button stays only while the real pointer is near the window: put it there,
+    // wherever an earlier test left it.
+    ::SetCursorPos(400, 300);
     PumpFor(100);
 
     // The body moves the whole window; the close button follows beside it.

@@ -18,3 +18,6 @@
 #define ID_MENU_PLAYER_PLAY 32795
 #define ID_MENU_PLAYER_PAUSE 32796
 #define ID_MENU_PLAYER_STOP 32797
+
+#include "ids/region.h"
+#include "ids/record_control.h"

@@ -1,0 +1,229 @@
+#include "region/OverlayRenderer.h"
+
+#include <algorithm>
+#include <cstring>
+
+namespace region {
+
+namespace {
+
+constexpr UINT kPlatePicture = 134;
+constexpr UINT kLensPicture = 135;
+
+DWORD* Row(const vt::CImage& image, int y) noexcept {
+    return reinterpret_cast<DWORD*>(image.GetBits() + static_cast<size_t>(y) * image.GetPitch());
+}
+
+} // namespace
+
+vt::CImage CaptureScreen(int W, int H) {
+    vt::CImage shot;
+    if (!shot.Create(W, H, 32)) return {};
+    vt::WindowDc screen(nullptr);
+    vt::UniqueMemDc mem(::CreateCompatibleDC(screen.Get()));
+    if (!screen || !mem) return {};
+    vt::SelectGuard sel(mem.Get(), shot.GetBitmap());
+    if (!::BitBlt(mem.Get(), 0, 0, W, H, screen.Get(), 0, 0, SRCCOPY)) return {};
+    ::GdiFlush();
+    return shot;
+}
+
+OverlayRenderer::~OverlayRenderer() {
+    // GDI+ lets go of the DC before the bitmap leaves it.
+    m_graphics.reset();
+    m_select.Reset();
+}
+
+bool OverlayRenderer::Init(vt::CImage screenshot, const Scene& scene) {
+    m_ready = false;
+    if (screenshot.IsNull() || screenshot.GetBPP() != 32) return false;
+    m_W = screenshot.GetWidth();
+    m_H = screenshot.GetHeight();
+    m_shot = std::move(screenshot);
+    if (!m_dim.Create(m_W, m_H, 32) || !m_back.Create(m_W, m_H, 32)) return false;
+
+    unsigned char dim[256];
+    for (unsigned c = 0; c < 256; ++c) dim[c] = DimChannel(c);
+    const size_t rowBytes = static_cast<size_t>(m_W) * 4;
+    for (int y = 0; y < m_H; ++y) {
+        const unsigned char* s = reinterpret_cast<const unsigned char*>(Row(m_shot, y));
+        unsigned char* d = reinterpret_cast<unsigned char*>(Row(m_dim, y));
+        for (size_t i = 0; i < rowBytes; i += 4) {
+            d[i] = dim[s[i]];
+            d[i + 1] = dim[s[i + 1]];
+            d[i + 2] = dim[s[i + 2]];
+            d[i + 3] = s[i + 3];
+        }
+    }
+
+    m_dc.Reset(::CreateCompatibleDC(nullptr));
+    if (!m_dc) return false;
+    m_select = vt::SelectGuard(m_dc.Get(), m_back.GetBitmap());
+
+    // A missing picture is simply not drawn.
+    vt::LoadImageResource(m_plate, L"", kPlatePicture);
+    vt::LoadImageResource(m_lens, L"", kLensPicture);
+
+    m_graphics = std::make_unique<Gdiplus::Graphics>(m_dc.Get());
+    if (m_graphics->GetLastStatus() != Gdiplus::Ok) m_graphics.reset();
+    if (m_graphics) m_graphics->SetTextRenderingHint(Gdiplus::TextRenderingHintAntiAliasGridFit);
+    MakeFont();
+    m_white = std::make_unique<Gdiplus::SolidBrush>(Gdiplus::Color(255, 255, 255, 255));
+    m_centred = std::make_unique<Gdiplus::StringFormat>();
+    m_centred->SetAlignment(Gdiplus::StringAlignmentCenter);
+    m_centred->SetLineAlignment(Gdiplus::StringAlignmentCenter);
+    m_plain = std::make_unique<Gdiplus::StringFormat>(Gdiplus::StringFormatFlagsNoWrap);
+
+    m_scene = scene;
+    Compose(RECT{0, 0, m_W, m_H});
+    m_ready = true;
+    return true;
+}
+
+void OverlayRenderer::MakeFont() {
+    m_font.reset();
+    if (!m_graphics) return;
+    // Arial, 11 pixels; else the generic sans-serif family, which Wine may not have at
+    // all; else whatever GDI gives for Arial; else no text.
+    Gdiplus::FontFamily arial(L"Arial");
+    const Gdiplus::FontFamily* family = nullptr;
+    if (arial.GetLastStatus() == Gdiplus::Ok && arial.IsAvailable()) {
+        family = &arial;
+    } else if (const Gdiplus::FontFamily* generic = Gdiplus::FontFamily::GenericSansSerif();
+               generic && generic->GetLastStatus() == Gdiplus::Ok && generic->IsAvailable()) {
+        family = generic;
+    }
+    if (family) {
+        m_font = std::make_unique<Gdiplus::Font>(family, 11.0f, Gdiplus::FontStyleRegular, Gdiplus::UnitPixel);
+        if (m_font->GetLastStatus() == Gdiplus::Ok && m_font->IsAvailable()) return;
+        m_font.reset();
+    }
+    LOGFONTW lf{};
+    lf.lfHeight = -11;
+    lf.lfWeight = FW_NORMAL;
+    lf.lfCharSet = DEFAULT_CHARSET;
+    ::lstrcpynW(lf.lfFaceName, L"Arial", LF_FACESIZE);
+    m_font = std::make_unique<Gdiplus::Font>(m_dc.Get(), &lf);
+    if (m_font->GetLastStatus() != Gdiplus::Ok || !m_font->IsAvailable()) m_font.reset();
+}
+
+std::vector<RECT> OverlayRenderer::Show(const Scene& next) {
+    if (!m_ready) return {};
+    std::vector<RECT> boxes = ChangedBoxes(m_scene, next, m_W, m_H);
+    m_scene = next;
+    for (const RECT& r : boxes) Compose(r);
+    return boxes;
+}
+
+DWORD OverlayRenderer::PixelAt(int x, int y) const noexcept {
+    ::GdiFlush();
+    return m_back.GetPixel(x, y) & 0xFFFFFF;
+}
+
+DWORD OverlayRenderer::ScreenshotPixel(int x, int y) const noexcept { return m_shot.GetPixel(x, y) & 0xFFFFFF; }
+
+void OverlayRenderer::CopyRows(const vt::CImage& from, const RECT& r) {
+    const RECT c = Intersect(r, RECT{0, 0, m_W, m_H});
+    if (IsEmpty(c)) return;
+    const size_t bytes = static_cast<size_t>(region::Width(c)) * 4;
+    for (int y = c.top; y < c.bottom; ++y) std::memcpy(Row(m_back, y) + c.left, Row(from, y) + c.left, bytes);
+}
+
+void OverlayRenderer::Fill(const RECT& r, const RECT& clip, DWORD colour) {
+    const RECT c = Intersect(r, clip);
+    for (int y = c.top; y < c.bottom; ++y) std::fill(Row(m_back, y) + c.left, Row(m_back, y) + c.right, colour);
+}
+
+void OverlayRenderer::Blend(const vt::CImage& picture, POINT at, const RECT& clip) {
+    if (picture.IsNull() || picture.GetBPP() != 32) return;
+    const RECT c = Intersect(RECT{at.x, at.y, at.x + picture.GetWidth(), at.y + picture.GetHeight()}, clip);
+    for (int y = c.top; y < c.bottom; ++y) {
+        const unsigned char* s = reinterpret_cast<const unsigned char*>(Row(picture, y - at.y) + (c.left - at.x));
+        unsigned char* d = reinterpret_cast<unsigned char*>(Row(m_back, y) + c.left);
+        for (int x = c.left; x < c.right; ++x, s += 4, d += 4) {
+            const unsigned keep = 255 - s[3]; // premultiplied: source + destination * (1 - alpha)
+            if (keep == 255) continue;
+            d[0] = static_cast<unsigned char>(s[0] + (d[0] * keep + 127) / 255);
+            d[1] = static_cast<unsigned char>(s[1] + (d[1] * keep + 127) / 255);
+            d[2] = static_cast<unsigned char>(s[2] + (d[2] * keep + 127) / 255);
+        }
+    }
+}
+
+void OverlayRenderer::DrawZoom(const RECT& box, POINT p, const RECT& clip) {
+    const ZoomRange z = ZoomSource(p, m_W, m_H);
+    for (int r = z.r0; r <= z.r1; ++r) {
+        for (int c = z.c0; c <= z.c1; ++c) {
+            const POINT o = ZoomCellOrigin(box, p, c, r);
+            Fill(RECT{o.x, o.y, o.x + kZoomCell, o.y + kZoomCell}, clip, Row(m_shot, r)[c]);
+        }
+    }
+}
+
+void OverlayRenderer::DrawText(const std::wstring& text, const RECT& box, bool centred, const RECT& clip) {
+    if (!m_graphics || !m_font) return; // drawing failures of texts are ignored
+    const RECT c = Intersect(box, clip);
+    if (IsEmpty(c)) return;
+    m_graphics->SetClip(Gdiplus::Rect(c.left, c.top, region::Width(c), region::Height(c)));
+    if (centred) {
+        const Gdiplus::RectF layout(static_cast<float>(box.left), static_cast<float>(box.top),
+                                    static_cast<float>(region::Width(box)), static_cast<float>(region::Height(box)));
+        m_graphics->DrawString(text.c_str(), static_cast<INT>(text.size()), m_font.get(), layout, m_centred.get(),
+                               m_white.get());
+    } else {
+        const Gdiplus::PointF at(static_cast<float>(box.left), static_cast<float>(box.top));
+        m_graphics->DrawString(text.c_str(), static_cast<INT>(text.size()), m_font.get(), at, m_plain.get(),
+                               m_white.get());
+    }
+    m_graphics->Flush(Gdiplus::FlushIntentionSync);
+    ::GdiFlush(); // the pixels are written directly next
+}
+
+void OverlayRenderer::Compose(const RECT& rIn) {
+    const RECT r = Intersect(rIn, RECT{0, 0, m_W, m_H});
+    if (IsEmpty(r)) return;
+    const Scene& s = m_scene;
+
+    // Dimmed screen, true pixels inside the selection.
+    CopyRows(m_dim, r);
+    if (s.style != FrameStyle::None) CopyRows(m_shot, Intersect(r, s.sel));
+
+    if (s.style == FrameStyle::Band) {
+        const RECT o = Grow(s.sel, 4);
+        Fill(RECT{o.left, o.top, o.right, s.sel.top}, r, kFrameColour);
+        Fill(RECT{o.left, s.sel.bottom, o.right, o.bottom}, r, kFrameColour);
+        Fill(RECT{o.left, s.sel.top, s.sel.left, s.sel.bottom}, r, kFrameColour);
+        Fill(RECT{s.sel.right, s.sel.top, o.right, s.sel.bottom}, r, kFrameColour);
+    } else if (s.style == FrameStyle::Handles) {
+        const RECT& q = s.sel;
+        Fill(RECT{q.left, q.top, q.right, q.top + 1}, r, kFrameColour);
+        Fill(RECT{q.left, q.bottom - 1, q.right, q.bottom}, r, kFrameColour);
+        Fill(RECT{q.left, q.top, q.left + 1, q.bottom}, r, kFrameColour);
+        Fill(RECT{q.right - 1, q.top, q.right, q.bottom}, r, kFrameColour);
+        for (const RECT& h : Handles(q)) Fill(h, r, kFrameColour);
+
+        // The label's place is cleared from the picture it lies on, then the plate and
+        // the size go over it.
+        const LabelPlace label = LabelPlacement(q);
+        if (Meets(label.box, r)) {
+            CopyRows(label.inside ? m_shot : m_dim, Intersect(label.box, r));
+            Blend(m_plate, POINT{label.box.left, label.box.top}, r);
+            DrawText(SizeText(region::Width(q), region::Height(q)), label.box, true, r);
+        }
+    }
+
+    if (s.magnifier) {
+        const RECT box = MagnifierBox(s.magPoint, m_W, m_H);
+        if (Meets(box, r)) {
+            DrawZoom(box, s.magPoint, r);
+            Blend(m_lens, POINT{box.left, box.top}, r);
+            const DWORD px = m_shot.GetPixel(s.magPoint.x, s.magPoint.y);
+            const POINT l1 = MagnifierTextOrigin(box, 0), l2 = MagnifierTextOrigin(box, 1);
+            DrawText(MagnifierFirstLine(s), RECT{l1.x, l1.y, box.right - 3, l2.y}, false, r);
+            DrawText(ColourText((px >> 16) & 0xFF, (px >> 8) & 0xFF, px & 0xFF),
+                     RECT{l2.x, l2.y, box.right - 3, box.bottom - 3}, false, r);
+        }
+    }
+}
+
+} // namespace region

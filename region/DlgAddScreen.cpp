@@ -139,19 +139,31 @@ bool CDlgAddScreen::OnTimer(UINT_PTR id) {
 }
 
 std::optional<region::PickResult> CDlgAddScreen::PickAt(POINT p) {
-    // Disabled for the search, so that the overlay itself is skipped.
-    ::EnableWindow(m_hWnd, FALSE);
-    HWND found = ::ChildWindowFromPointEx(::GetDesktopWindow(), p, CWP_SKIPINVISIBLE | CWP_SKIPDISABLED);
-    while (found) {
+    // The top-level window under the point among the visible, enabled ones, the overlay
+    // skipped: what ChildWindowFromPointEx on the desktop finds with the overlay
+    // disabled, without disabling it (which drops the focus and the mouse capture and
+    // costs milliseconds per move under Wine).
+    HWND found = nullptr;
+    for (HWND h = ::GetWindow(::GetDesktopWindow(), GW_CHILD); h; h = ::GetWindow(h, GW_HWNDNEXT)) {
+        if (h == m_hWnd) continue;
+        const LONG style = ::GetWindowLongW(h, GWL_STYLE);
+        RECT rc{};
+        if ((style & WS_VISIBLE) && !(style & WS_DISABLED) && ::GetWindowRect(h, &rc) && ::PtInRect(&rc, p)) {
+            found = h;
+            break;
+        }
+    }
+    if (!found) found = ::GetDesktopWindow();
+    // Down to the innermost visible child under the point.
+    for (;;) {
         POINT c = p;
         ::ScreenToClient(found, &c);
         HWND child = ::ChildWindowFromPointEx(found, c, CWP_SKIPINVISIBLE);
         if (!child || child == found) break;
         found = child;
     }
-    ::EnableWindow(m_hWnd, TRUE);
     RECT rc{};
-    if (!found || !::GetWindowRect(found, &rc)) return std::nullopt;
+    if (!::GetWindowRect(found, &rc)) return std::nullopt;
     return region::PickResult{found, rc};
 }
 

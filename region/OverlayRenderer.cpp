@@ -29,8 +29,7 @@ vt::CImage CaptureScreen(int W, int H) {
 }
 
 OverlayRenderer::~OverlayRenderer() {
-    // GDI+ lets go of the DC before the bitmap leaves it.
-    m_graphics.reset();
+    m_selectFont.Reset();
     m_select.Reset();
 }
 
@@ -64,15 +63,9 @@ bool OverlayRenderer::Init(vt::CImage screenshot, const Scene& scene) {
     vt::LoadImageResource(m_plate, L"", kPlatePicture);
     vt::LoadImageResource(m_lens, L"", kLensPicture);
 
-    m_graphics = std::make_unique<Gdiplus::Graphics>(m_dc.Get());
-    if (m_graphics->GetLastStatus() != Gdiplus::Ok) m_graphics.reset();
-    if (m_graphics) m_graphics->SetTextRenderingHint(Gdiplus::TextRenderingHintAntiAliasGridFit);
     MakeFont();
-    m_white = std::make_unique<Gdiplus::SolidBrush>(Gdiplus::Color(255, 255, 255, 255));
-    m_centred = std::make_unique<Gdiplus::StringFormat>();
-    m_centred->SetAlignment(Gdiplus::StringAlignmentCenter);
-    m_centred->SetLineAlignment(Gdiplus::StringAlignmentCenter);
-    m_plain = std::make_unique<Gdiplus::StringFormat>(Gdiplus::StringFormatFlagsNoWrap);
+    ::SetBkMode(m_dc.Get(), TRANSPARENT);
+    ::SetTextColor(m_dc.Get(), RGB(255, 255, 255));
 
     m_scene = scene;
     Compose(RECT{0, 0, m_W, m_H});
@@ -81,30 +74,30 @@ bool OverlayRenderer::Init(vt::CImage screenshot, const Scene& scene) {
 }
 
 void OverlayRenderer::MakeFont() {
-    m_font.reset();
-    if (!m_graphics) return;
-    // Arial, 11 pixels; else the generic sans-serif family, which Wine may not have at
-    // all; else whatever GDI gives for Arial; else no text.
+    m_selectFont.Reset();
+    m_font.Reset();
+    // Arial, 11 pixels; where it is missing, the generic sans-serif family, which GDI+
+    // may not have at all (null under Wine without fonts); else GDI's stand-in for Arial.
+    // The text itself is drawn by GDI: GDI+ takes some 30 times longer per string under
+    // Wine, too long for every mouse move.
+    std::wstring face = L"Arial";
     Gdiplus::FontFamily arial(L"Arial");
-    const Gdiplus::FontFamily* family = nullptr;
-    if (arial.GetLastStatus() == Gdiplus::Ok && arial.IsAvailable()) {
-        family = &arial;
-    } else if (const Gdiplus::FontFamily* generic = Gdiplus::FontFamily::GenericSansSerif();
-               generic && generic->GetLastStatus() == Gdiplus::Ok && generic->IsAvailable()) {
-        family = generic;
-    }
-    if (family) {
-        m_font = std::make_unique<Gdiplus::Font>(family, 11.0f, Gdiplus::FontStyleRegular, Gdiplus::UnitPixel);
-        if (m_font->GetLastStatus() == Gdiplus::Ok && m_font->IsAvailable()) return;
-        m_font.reset();
+    if (arial.GetLastStatus() != Gdiplus::Ok || !arial.IsAvailable()) {
+        const Gdiplus::FontFamily* generic = Gdiplus::FontFamily::GenericSansSerif();
+        wchar_t name[LF_FACESIZE] = {};
+        if (generic && generic->GetLastStatus() == Gdiplus::Ok && generic->IsAvailable() &&
+            generic->GetFamilyName(name) == Gdiplus::Ok && name[0])
+            face = name;
     }
     LOGFONTW lf{};
-    lf.lfHeight = -11;
+    lf.lfHeight = -11; // the em in pixels, as GDI+'s 11-pixel font
     lf.lfWeight = FW_NORMAL;
     lf.lfCharSet = DEFAULT_CHARSET;
-    ::lstrcpynW(lf.lfFaceName, L"Arial", LF_FACESIZE);
-    m_font = std::make_unique<Gdiplus::Font>(m_dc.Get(), &lf);
-    if (m_font->GetLastStatus() != Gdiplus::Ok || !m_font->IsAvailable()) m_font.reset();
+    lf.lfQuality = ANTIALIASED_QUALITY;
+    lf.lfOutPrecision = OUT_TT_PRECIS;
+    ::lstrcpynW(lf.lfFaceName, face.c_str(), LF_FACESIZE);
+    m_font.Reset(::CreateFontIndirectW(&lf));
+    if (m_font) m_selectFont = vt::SelectGuard(m_dc.Get(), m_font.Get());
 }
 
 std::vector<RECT> OverlayRenderer::Show(const Scene& next) {
@@ -161,21 +154,14 @@ void OverlayRenderer::DrawZoom(const RECT& box, POINT p, const RECT& clip) {
 }
 
 void OverlayRenderer::DrawText(const std::wstring& text, const RECT& box, bool centred, const RECT& clip) {
-    if (!m_graphics || !m_font) return; // drawing failures of texts are ignored
+    if (!m_font) return; // drawing failures of texts are ignored
     const RECT c = Intersect(box, clip);
     if (IsEmpty(c)) return;
-    m_graphics->SetClip(Gdiplus::Rect(c.left, c.top, region::Width(c), region::Height(c)));
-    if (centred) {
-        const Gdiplus::RectF layout(static_cast<float>(box.left), static_cast<float>(box.top),
-                                    static_cast<float>(region::Width(box)), static_cast<float>(region::Height(box)));
-        m_graphics->DrawString(text.c_str(), static_cast<INT>(text.size()), m_font.get(), layout, m_centred.get(),
-                               m_white.get());
-    } else {
-        const Gdiplus::PointF at(static_cast<float>(box.left), static_cast<float>(box.top));
-        m_graphics->DrawString(text.c_str(), static_cast<INT>(text.size()), m_font.get(), at, m_plain.get(),
-                               m_white.get());
-    }
-    m_graphics->Flush(Gdiplus::FlushIntentionSync);
+    vt::DcState state(m_dc.Get());
+    ::IntersectClipRect(m_dc.Get(), c.left, c.top, c.right, c.bottom);
+    RECT r = box;
+    const UINT format = DT_SINGLELINE | DT_NOPREFIX | DT_NOCLIP | (centred ? DT_CENTER | DT_VCENTER : DT_LEFT | DT_TOP);
+    ::DrawTextW(m_dc.Get(), text.c_str(), static_cast<int>(text.size()), &r, format);
     ::GdiFlush(); // the pixels are written directly next
 }
 

@@ -9,7 +9,7 @@
 #include "toolkit/Image.h"
 #include "toolkit/Raii.h"
 
-#include <memory>
+#include <string>
 #include <vector>
 
 namespace region {
@@ -46,7 +46,7 @@ public:
     HDC Dc() const noexcept { return m_dc.Get(); }
     DWORD PixelAt(int x, int y) const noexcept;
     DWORD ScreenshotPixel(int x, int y) const noexcept;
-    bool HasFont() const noexcept { return m_font != nullptr; }
+    bool HasFont() const noexcept { return static_cast<bool>(m_font); }
 
 private:
     void Compose(const RECT& r);
@@ -63,10 +63,8 @@ private:
     vt::CImage m_plate, m_lens; // 134 size label, 135 magnifier frame
     vt::UniqueMemDc m_dc;
     vt::SelectGuard m_select;
-    std::unique_ptr<Gdiplus::Graphics> m_graphics;
-    std::unique_ptr<Gdiplus::Font> m_font;
-    std::unique_ptr<Gdiplus::SolidBrush> m_white;
-    std::unique_ptr<Gdiplus::StringFormat> m_centred, m_plain;
+    vt::UniqueFont m_font;
+    vt::SelectGuard m_selectFont;
     Scene m_scene;
 };
 

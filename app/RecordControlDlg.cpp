@@ -72,8 +72,8 @@ BOOL CRecordControlDlg::OnInitDialog() {
     Set(IDC_BAR_STOP, false);
     // A camera takes part unless only the screen is recorded; without a camera window
     // there is nothing to toggle.
-    Set(IDC_BAR_CAMERA, m_recordObject != 1 && m_host && m_host->BarHasCameraWindow());
-    Event();
+    Set(IDC_BAR_CAMERA, m_recordObject != 1);
+    Settle();
     return FALSE;
 }
 
@@ -118,95 +118,57 @@ void CRecordControlDlg::Restore(const Buttons& b) {
     }
 }
 
-void CRecordControlDlg::Event() {
+void CRecordControlDlg::Settle() {
     ++m_events;
     m_settled = Snapshot();
 }
 
-void CRecordControlDlg::OnStartAccepted(bool cameraTakesPart) {
-    Set(IDC_BAR_RECORD, false);
-    Set(IDC_BAR_PAUSE, false);
-    Show(IDC_BAR_PAUSE, true);
-    Set(IDC_BAR_STOP, true);
-    Set(IDC_BAR_CAMERA, cameraTakesPart && m_host && m_host->BarHasCameraWindow());
-    Event();
+void CRecordControlDlg::EnableButton(int id, bool enabled) {
+    Set(id, enabled);
+    Settle();
 }
 
-void CRecordControlDlg::OnRecordingStarted() {
-    Set(IDC_BAR_RECORD, false);
-    Show(IDC_BAR_RECORD, false);
-    Set(IDC_BAR_PAUSE, true);
-    Show(IDC_BAR_PAUSE, true);
-    Set(IDC_BAR_STOP, true);
-    Event();
-}
-
-void CRecordControlDlg::OnPaused() {
-    Set(IDC_BAR_RECORD, true);
-    Show(IDC_BAR_RECORD, true);
-    Show(IDC_BAR_PAUSE, false);
-    Event();
-}
-
-void CRecordControlDlg::OnContinued() {
-    Set(IDC_BAR_RECORD, false);
-    Show(IDC_BAR_RECORD, false);
-    Set(IDC_BAR_PAUSE, true);
-    Show(IDC_BAR_PAUSE, true);
-    Event();
-}
-
-void CRecordControlDlg::OnStopRequested() {
-    Set(IDC_BAR_RECORD, true);
-    Set(IDC_BAR_PAUSE, false);
-    Set(IDC_BAR_STOP, false);
-    Event();
-}
-
-void CRecordControlDlg::OnFinished() {
-    Show(IDC_BAR_RECORD, true);
-    Show(IDC_BAR_PAUSE, false);
-    Set(IDC_BAR_STOP, false);
-    Event();
-}
-
-void CRecordControlDlg::EnableCamera(bool enable) {
-    Set(IDC_BAR_CAMERA, enable && m_host && m_host->BarHasCameraWindow());
-    Event();
+void CRecordControlDlg::ShowButton(int id, bool shown) {
+    Show(id, shown);
+    Settle();
 }
 
 void CRecordControlDlg::SetTimeText(const std::wstring& text) { m_time.SetText(text); }
 
 bool CRecordControlDlg::OnCommand(WPARAM wParam, LPARAM) {
     if (HIWORD(wParam) != BN_CLICKED || !m_host) return false;
+    // Locals only once the host has been called: the bar may be gone by then.
+    IRecordControlHost* host = m_host;
+    const std::shared_ptr<bool> alive = m_alive;
     const unsigned before = m_events;
     const Buttons settled = m_settled;
     switch (LOWORD(wParam)) {
     case IDC_BAR_RECORD:
         Set(IDC_BAR_RECORD, false);
-        m_host->BarStart();
+        host->BarStart();
         break;
-    case IDC_BAR_PAUSE: m_host->BarPause(); break;
+    case IDC_BAR_PAUSE: host->BarPause(); break;
     case IDC_BAR_STOP:
         Set(IDC_BAR_STOP, false);
-        m_host->BarStop();
+        host->BarStop();
         break;
     case IDC_BAR_CLOSE:
-        if (m_host->BarIsRecording()) m_host->BarStop();
-        m_host->BarRequestRemoval();
+        if (host->BarIsRecording()) host->BarStop();
+        host->BarRequestRemoval();
         return true;
     case IDC_BAR_CAMERA:
-        if (!m_host->BarHasCameraWindow()) {
-            EnableCamera(false);
+        if (!host->BarHasCameraWindow()) {
+            // Nothing to show or hide: the button goes off instead.
+            EnableButton(IDC_BAR_CAMERA, false);
             return true;
         }
-        m_host->BarShowCamera(!m_host->BarIsCameraVisible());
+        host->BarShowCamera(!host->BarIsCameraVisible());
         return true;
     default: return false;
     }
     // A command that changed nothing (the installation check said no, Continue failed,
     // the folder is missing) leaves the buttons as the session has them, not stuck off.
-    if (m_events == before) Restore(settled);
+    if (*alive && m_events == before) Restore(settled);
     return true;
 }
 

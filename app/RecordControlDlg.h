@@ -8,6 +8,7 @@
 #include "toolkit/Image.h"
 #include "toolkit/SkinControls.h"
 
+#include <memory>
 #include <string>
 
 // What the bar asks of the main window.
@@ -30,20 +31,16 @@ protected:
 class CRecordControlDlg : public vt::CDialog {
 public:
     CRecordControlDlg() noexcept;
+    ~CRecordControlDlg() override { *m_alive = false; }
 
     // Top-level, hidden at (0, -100) until the region frame places it. recordObject is
     // the RecordObject setting (1 screen only: no camera).
     bool Create(IRecordControlHost* host, int recordObject);
 
-    // Session events (the main window's), each setting the buttons it concerns.
-    void OnStartAccepted(bool cameraTakesPart); // record and pause off, pause shown, stop on
-    void OnRecordingStarted();
-    void OnPaused();
-    void OnContinued();
-    void OnStopRequested();
-    void OnFinished();
-    // The camera button, e.g. once the camera window exists; stays off without one.
-    void EnableCamera(bool enable);
+    // The main window sets the buttons from the session's state (the skinned button's
+    // enabled flag and its window state together).
+    void EnableButton(int id, bool enabled);
+    void ShowButton(int id, bool shown);
 
     void SetTimeText(const std::wstring& text);
 
@@ -73,9 +70,12 @@ private:
     void Show(int id, bool shown);
     Buttons Snapshot() const noexcept;
     void Restore(const Buttons& b);
-    void Event(); // a session event changed the buttons
+    void Settle(); // the session set the buttons: what a command that did nothing returns to
 
     IRecordControlHost* m_host = nullptr;
+    // Cleared when the bar goes: a command may make the main window remove the bar
+    // before it returns (the settings window opened by a failed Start, say).
+    std::shared_ptr<bool> m_alive = std::make_shared<bool>(true);
     int m_recordObject = 1;
     unsigned m_events = 0;
     Buttons m_settled{};

@@ -190,9 +190,9 @@ bool CDlgAddScreen::OnSetCursor(HWND hwnd, UINT hitTest, UINT) {
 void CDlgAddScreen::ApplyCursor() { ::SetCursor(::LoadCursorW(nullptr, CursorResource(m_model.Cursor()))); }
 
 bool CDlgAddScreen::PreTranslateMessage(MSG* msg) {
-    // Enter and Esc end the overlay from anywhere in it, also as system keys: after
-    // picking (the window is disabled and enabled again) nothing has the focus and the
-    // keys arrive as WM_SYSKEYDOWN, which the dialog manager would not turn into IDOK.
+    // Enter and Esc end the overlay from anywhere in it, also as system keys: while
+    // nothing has the focus they arrive as WM_SYSKEYDOWN, which the dialog manager
+    // would not turn into IDOK.
     if (msg->message != WM_KEYDOWN && msg->message != WM_SYSKEYDOWN) return false;
     if (m_finished) return msg->wParam == VK_RETURN || msg->wParam == VK_ESCAPE;
     if (msg->wParam == VK_RETURN) {

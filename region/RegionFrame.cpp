@@ -104,7 +104,6 @@ void CDisplayRegionDlg::SetRegion(bool fullScreen, const RECT* rect, HWND window
     // An empty rectangle is recorded as the whole screen: mark it as such, so that no
     // mark or bar stands inside the picture.
     m_region = (!fullScreen && rect && !region::IsEmpty(*rect)) ? *rect : RECT{0, 0, m_W, m_H};
-    m_regionSet = true;
     for (auto& c : m_corners) c.reset();
     const std::array<RECT, 4> places = region::CornerRects(m_region);
     for (int i = 0; i < 4; ++i) {
@@ -120,7 +119,6 @@ void CDisplayRegionDlg::SetRegion(bool fullScreen, const RECT* rect, HWND window
 void CDisplayRegionDlg::SetControlBar(HWND bar) {
     m_bar = bar;
     m_barPlaced = false;
-    if (m_regionSet) PlaceBar();
 }
 
 void CDisplayRegionDlg::PlaceBar() {
@@ -144,6 +142,9 @@ void CDisplayRegionDlg::PlaceBar() {
         return;
     }
     ::SetWindowPos(m_bar, HWND_TOPMOST, at->x, at->y, 0, 0, SWP_NOSIZE | SWP_NOACTIVATE | SWP_SHOWWINDOW);
+    // Painted at once: a skinned button the owner shows next copies the bar's pixels
+    // under it, which are black until the bar has painted.
+    ::UpdateWindow(m_bar);
     m_barPlaced = true;
 }
 

@@ -49,7 +49,7 @@ public:
     // the window it was picked from. New corner marks replace the old ones and show at
     // once; for a rectangle the control bar is placed beside it.
     void SetRegion(bool fullScreen, const RECT* rect, HWND window);
-    // The bar the frame places (the owner's; null for none).
+    // The bar the next SetRegion places (the owner's; null for none).
     void SetControlBar(HWND bar);
     bool BarPlaced() const noexcept { return m_barPlaced; }
 
@@ -80,7 +80,6 @@ private:
     bool m_fullScreen = true;
     HWND m_window = nullptr;
     RECT m_region{};
-    bool m_regionSet = false;
     int m_phase = 1;
     std::array<std::unique_ptr<CDlgRegion>, 4> m_corners;
     vt::CTimer m_blink;

@@ -3,6 +3,7 @@
 // on a missing camera window and never destroy it from inside its own handler).
 #include "app/RecordControlDlg.h"
 #include "ids/record_control.h"
+#include "region/RegionFrame.h"
 
 #include <gtest/gtest.h>
 
@@ -86,6 +87,29 @@ TEST(RecordControlBar, OpensHiddenTopmostAtItsPictureSize) {
     const COLORREF c = ::GetPixel(dc, 42, 2);
     ::ReleaseDC(h, dc);
     EXPECT_EQ(picture.GetPixel(42, 2) & 0xFFFFFF, DWORD((GetRValue(c) << 16) | (GetGValue(c) << 8) | GetBValue(c)));
+
+    // Placed by a region frame, then a button shown at once (as a starting recording
+    // does): it stands on the bar's picture, not on the black of a bar not yet painted.
+    CRecordControlDlg placed;
+    ASSERT_TRUE(placed.Create(&host, 1));
+    h = placed.GetSafeHwnd();
+    CDisplayRegionDlg frame;
+    ASSERT_TRUE(frame.Create(nullptr, 0));
+    frame.SetControlBar(h);
+    const RECT region{300, 100, 700, 400};
+    frame.SetRegion(false, &region, nullptr);
+    placed.EnableButton(IDC_BAR_RECORD, false);
+    placed.EnableButton(IDC_BAR_PAUSE, false);
+    placed.ShowButton(IDC_BAR_PAUSE, true);
+    for (int i = 0; i < 10; ++i) {
+        ::MsgWaitForMultipleObjects(0, nullptr, FALSE, 20, QS_ALLINPUT);
+        vt::PumpPending();
+    }
+    dc = ::GetDC(h);
+    const COLORREF corner = ::GetPixel(dc, 7, 4); // the pause button's transparent corner
+    ::ReleaseDC(h, dc);
+    EXPECT_EQ(picture.GetPixel(7, 4) & 0xFFFFFF,
+              DWORD((GetRValue(corner) << 16) | (GetGValue(corner) << 8) | GetBValue(corner)));
 
     FakeHost withCamera;
     withCamera.camera = true;

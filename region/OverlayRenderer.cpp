@@ -39,21 +39,12 @@ bool OverlayRenderer::Init(vt::CImage screenshot, const Scene& scene) {
     m_W = screenshot.GetWidth();
     m_H = screenshot.GetHeight();
     m_shot = std::move(screenshot);
-    if (!m_dim.Create(m_W, m_H, 32) || !m_back.Create(m_W, m_H, 32)) return false;
+    if (!m_back.Create(m_W, m_H, 32)) return false;
 
-    unsigned char dim[256];
-    for (unsigned c = 0; c < 256; ++c) dim[c] = DimChannel(c);
-    const size_t rowBytes = static_cast<size_t>(m_W) * 4;
-    for (int y = 0; y < m_H; ++y) {
-        const unsigned char* s = reinterpret_cast<const unsigned char*>(Row(m_shot, y));
-        unsigned char* d = reinterpret_cast<unsigned char*>(Row(m_dim, y));
-        for (size_t i = 0; i < rowBytes; i += 4) {
-            d[i] = dim[s[i]];
-            d[i + 1] = dim[s[i + 1]];
-            d[i + 2] = dim[s[i + 2]];
-            d[i + 3] = s[i + 3];
-        }
-    }
+    // The back buffer starts as the dimmed screen. The dimmed copy is not kept: halving
+    // the screenshot's pixels on the way costs less than touching another picture the
+    // screen's size.
+    CopyRows(false, RECT{0, 0, m_W, m_H});
 
     m_dc.Reset(::CreateCompatibleDC(nullptr));
     if (!m_dc) return false;
@@ -67,9 +58,9 @@ bool OverlayRenderer::Init(vt::CImage screenshot, const Scene& scene) {
     ::SetBkMode(m_dc.Get(), TRANSPARENT);
     ::SetTextColor(m_dc.Get(), RGB(255, 255, 255));
 
-    m_scene = scene;
-    Compose(RECT{0, 0, m_W, m_H});
+    m_scene = Scene{};
     m_ready = true;
+    Show(scene);
     return true;
 }
 
@@ -115,11 +106,19 @@ DWORD OverlayRenderer::PixelAt(int x, int y) const noexcept {
 
 DWORD OverlayRenderer::ScreenshotPixel(int x, int y) const noexcept { return m_shot.GetPixel(x, y) & 0xFFFFFF; }
 
-void OverlayRenderer::CopyRows(const vt::CImage& from, const RECT& r) {
+void OverlayRenderer::CopyRows(bool bright, const RECT& r) {
     const RECT c = Intersect(r, RECT{0, 0, m_W, m_H});
     if (IsEmpty(c)) return;
-    const size_t bytes = static_cast<size_t>(region::Width(c)) * 4;
-    for (int y = c.top; y < c.bottom; ++y) std::memcpy(Row(m_back, y) + c.left, Row(from, y) + c.left, bytes);
+    const size_t count = static_cast<size_t>(region::Width(c));
+    for (int y = c.top; y < c.bottom; ++y) {
+        const DWORD* src = Row(m_shot, y) + c.left;
+        DWORD* dst = Row(m_back, y) + c.left;
+        if (bright) {
+            std::memcpy(dst, src, count * 4);
+        } else {
+            for (size_t x = 0; x < count; ++x) dst[x] = (src[x] >> 1) & 0x007F7F7F; // DimIsHalf
+        }
+    }
 }
 
 void OverlayRenderer::Fill(const RECT& r, const RECT& clip, DWORD colour) {
@@ -171,8 +170,8 @@ void OverlayRenderer::Compose(const RECT& rIn) {
     const Scene& s = m_scene;
 
     // Dimmed screen, true pixels inside the selection.
-    CopyRows(m_dim, r);
-    if (s.style != FrameStyle::None) CopyRows(m_shot, Intersect(r, s.sel));
+    CopyRows(false, r);
+    if (s.style != FrameStyle::None) CopyRows(true, Intersect(r, s.sel));
 
     if (s.style == FrameStyle::Band) {
         const RECT o = Grow(s.sel, 4);
@@ -192,7 +191,7 @@ void OverlayRenderer::Compose(const RECT& rIn) {
         // the size go over it.
         const LabelPlace label = LabelPlacement(q);
         if (Meets(label.box, r)) {
-            CopyRows(label.inside ? m_shot : m_dim, Intersect(label.box, r));
+            CopyRows(label.inside, Intersect(label.box, r));
             Blend(m_plate, POINT{label.box.left, label.box.top}, r);
             DrawText(SizeText(region::Width(q), region::Height(q)), label.box, true, r);
         }

@@ -19,6 +19,13 @@ constexpr DWORD kFrameColour = 0xFF00AEFF;
 
 // Black at alpha 128 over a channel value, as GDI+ blends it.
 constexpr unsigned char DimChannel(unsigned c) noexcept { return static_cast<unsigned char>((c * 127 + 127) / 255); }
+// ... which is exactly half of it, rounded down: four channels at a time by a shift.
+constexpr bool DimIsHalf() noexcept {
+    for (unsigned c = 0; c < 256; ++c)
+        if (DimChannel(c) != (c >> 1)) return false;
+    return true;
+}
+static_assert(DimIsHalf());
 
 // The screen copied from the display into a 32-bit picture; null on failure.
 vt::CImage CaptureScreen(int W, int H);
@@ -50,7 +57,8 @@ public:
 
 private:
     void Compose(const RECT& r);
-    void CopyRows(const vt::CImage& from, const RECT& r);
+    // The screenshot into the back buffer, as it is (bright) or dimmed.
+    void CopyRows(bool bright, const RECT& r);
     void Fill(const RECT& r, const RECT& clip, DWORD colour);
     void Blend(const vt::CImage& picture, POINT at, const RECT& clip);
     void DrawZoom(const RECT& box, POINT p, const RECT& clip);
@@ -59,7 +67,7 @@ private:
 
     int m_W = 0, m_H = 0;
     bool m_ready = false;
-    vt::CImage m_shot, m_dim, m_back;
+    vt::CImage m_shot, m_back;
     vt::CImage m_plate, m_lens; // 134 size label, 135 magnifier frame
     vt::UniqueMemDc m_dc;
     vt::SelectGuard m_select;

@@ -195,6 +195,17 @@ TEST(OverlayWindow, EnterEscAndRightClicksEndIt) {
                   }));
     }
     {
+        CDlgAddScreen dlg; // a double-click takes the window and accepts
+        EXPECT_EQ(kResultAccept, RunWith(dlg, nullptr, [](CDlgAddScreen&) {
+                      rt::MoveMouse(220, 210);
+                      for (int i = 0; i < 2; ++i) {
+                          rt::LeftDown(220, 210);
+                          rt::LeftUp(220, 210);
+                      }
+                  }));
+        EXPECT_EQ(a.Hwnd(), dlg.GetChosenWindow());
+    }
+    {
         CDlgAddScreen dlg; // click a window, right-click outside: picking again; again: cancel
         EXPECT_EQ(kResultCancel, RunWith(dlg, nullptr, [](CDlgAddScreen& d) {
                       rt::MoveMouse(200, 200);

@@ -108,7 +108,10 @@ Result Scenario(const char* name, const RECT* preset, const std::vector<POINT>& 
             rt::PumpFor(100);
         }
         const bool drag = press.x >= 0;
-        if (drag) ::SendMessageW(h, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(press.x, press.y));
+        if (drag) { // arriving at the press point first, as a hand does
+            ::SendMessageW(h, WM_MOUSEMOVE, 0, MAKELPARAM(press.x, press.y));
+            ::SendMessageW(h, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(press.x, press.y));
+        }
         const auto stats0 = dlg.Stats();
         const Ticks ticks0 = AllTicks();
         for (const POINT& p : moves) {

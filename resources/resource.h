@@ -21,3 +21,4 @@
 
 #include "ids/region.h"
 #include "ids/record_control.h"
+#include "ids/MainWindow.h"

@@ -1,0 +1,451 @@
+// The main window, real under Wine, with the fake encoder library and the companions of
+// parts not built yet: its shape and controls, its input, and the recording session
+// driven from every source.
+#include "AppTestSupport.h"
+#include "FakeEncoderApi.h"
+#include "encoder/TraceCapture.h"
+
+#include "app/RecorderMessages.h"
+#include "app/ScreenRecorderDlg.h"
+#include "config/Language.h"
+#include "config/LanguageFormat.h"
+#include "resource.h"
+#include "toolkit/Paths.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+
+using apptest::PressKey;
+using apptest::PumpUntil;
+
+namespace {
+
+class MainWindowTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        SetSettingsFolderOverride(temp.Path());
+        BuildLanguageList(vt::ProgramFolder() + L"Language\\");
+        fakeapi::Reset();
+        companions = Companions::Default();
+        companions.runEncoderInstall = [this](HWND) {
+            ++installRuns;
+            if (duringInstall) duringInstall();
+            return IDOK;
+        };
+        companions.runRegionSelection = [this](const RegionSelectionRequest&) {
+            ++selections;
+            return selection;
+        };
+        companions.openFileBrowser = [this](const std::wstring& parameters) { browsed.push_back(parameters); };
+        companions.chooseVideoFile = [](HWND, const wchar_t*, const std::wstring&, std::wstring&) { return false; };
+    }
+    void TearDown() override {
+        dlg.reset();
+        SetSettingsFolderOverride(L"");
+    }
+
+    void Open() {
+        dlg = std::make_unique<CScreenRecorderDlg>();
+        dlg->SetCompanions(companions);
+        dlg->SetEncoderApi(fakeapi::Api());
+        ASSERT_TRUE(dlg->Create(nullptr));
+        ::ShowWindow(W(), SW_SHOW);
+        ::SetForegroundWindow(W());
+        RecorderSettings& s = dlg->Settings();
+        s.video.nRecordRegion = kRecordRegionFullScreen;
+        s.common.bMinWindow = 0;
+        s.audio.bRecordSystemVoice = 0;
+        const std::wstring out = OutDir();
+        wcscpy_s(s.video.szOutDir, out.c_str());
+        PumpUntil([] { return false; }, 200);
+    }
+    HWND W() const { return dlg->GetSafeHwnd(); }
+    HWND Item(int id) const { return ::GetDlgItem(W(), id); }
+    std::wstring Text(int id) const { return vt::WindowText(Item(id)); }
+    std::wstring OutDir() const { return temp.Path() + L"out"; }
+    void Command(UINT id) { ::PostMessageW(W(), WM_COMMAND, id, 0); }
+    bool WaitState(SessionState state, DWORD ms = 5000) {
+        return PumpUntil([&] { return dlg->State() == state; }, ms);
+    }
+    void StartRecording() {
+        Command(IDC_MAIN_RECORD);
+        ASSERT_TRUE(WaitState(SessionState::Recording));
+    }
+
+    apptest::TempFolder temp;
+    Companions companions;
+    std::unique_ptr<CScreenRecorderDlg> dlg;
+    int installRuns = 0;
+    std::function<void()> duringInstall;
+    int selections = 0;
+    RegionSelectionResult selection;
+    std::vector<std::wstring> browsed;
+};
+
+struct Place {
+    int id;
+    RECT rc;
+    bool visible, enabled;
+};
+
+TEST_F(MainWindowTest, ShapePlacesAndPaintingAtStartUp) {
+    Open();
+    RECT work{};
+    ::SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0);
+    RECT rc{};
+    ::GetWindowRect(W(), &rc);
+    EXPECT_EQ(244, rc.right - rc.left);
+    EXPECT_EQ(168, rc.bottom - rc.top);
+    EXPECT_EQ(work.right - 244 - work.left - 5, rc.left);
+    EXPECT_EQ(work.bottom - 168 - work.top - 5, rc.top);
+    EXPECT_EQ(0, ::GetWindowLongW(W(), GWL_STYLE) & WS_CAPTION);
+    vt::UniqueRgn region(::CreateRectRgn(0, 0, 0, 0));
+    EXPECT_EQ(COMPLEXREGION, ::GetWindowRgn(W(), region.Get()));
+    EXPECT_FALSE(::PtInRegion(region.Get(), 0, 0));
+    EXPECT_TRUE(::PtInRegion(region.Get(), 3, 0));
+    EXPECT_TRUE(::PtInRegion(region.Get(), 122, 84));
+
+    const Place places[] = {
+        {IDC_MAIN_CLOSE, {222, 7, 236, 21}, true, true},          {IDC_MAIN_MINIMISE, {200, 7, 214, 21}, true, true},
+        {IDC_MAIN_LANGUAGE, {170, 5, 192, 21}, true, true},       {IDC_MAIN_OPEN_VIDEO, {6, 130, 38, 160}, true, true},
+        {IDC_MAIN_REGION_TYPE, {44, 130, 84, 160}, true, true},   {IDC_MAIN_RECORD, {90, 130, 122, 160}, true, true},
+        {IDC_MAIN_PAUSE, {128, 130, 160, 160}, true, false},      {IDC_MAIN_PLAY, {129, 130, 161, 160}, false, true},
+        {IDC_MAIN_STOP, {166, 130, 198, 160}, true, false},       {IDC_MAIN_SETTINGS, {204, 130, 236, 160}, true, true},
+        {IDC_MAIN_POSITION, {7, 103, 236, 118}, true, false},     {IDC_MAIN_FILENAME_CAPTION, {8, 35, 88, 55}, false, true},
+        {IDC_MAIN_FILENAME, {8, 60, 88, 90}, false, true},        {IDC_MAIN_TIME, {94, 36, 224, 66}, true, true},
+        {IDC_MAIN_SIZE, {94, 65, 224, 83}, true, true},           {IDC_MAIN_TIP, {8, 50, 88, 70}, false, true},
+    };
+    for (const Place& p : places) {
+        SCOPED_TRACE(p.id);
+        HWND child = Item(p.id);
+        ASSERT_TRUE(child);
+        RECT c{};
+        ::GetWindowRect(child, &c);
+        ::MapWindowPoints(nullptr, W(), reinterpret_cast<POINT*>(&c), 2);
+        EXPECT_TRUE(::EqualRect(&c, &p.rc)) << c.left << "," << c.top << "," << c.right << "," << c.bottom;
+        EXPECT_EQ(p.visible, ::IsWindowVisible(child) != FALSE);
+        EXPECT_EQ(p.enabled, ::IsWindowEnabled(child) != FALSE);
+    }
+    EXPECT_EQ(L"Tarn Video Recorder", vt::WindowText(W()));
+    EXPECT_EQ(L"00:00", Text(IDC_MAIN_TIME));
+    EXPECT_EQ(LoadLanguageText(L"IDC_STC_SIZE") + L"0KB", Text(IDC_MAIN_SIZE));
+
+    // Painted: the blue title strip with white text, the info picture's blue frame, and
+    // the corner outside the region shows what is below.
+    ::UpdateWindow(W());
+    vt::WindowDc screen(nullptr);
+    auto px = [&](int x, int y) { return ::GetPixel(screen.Get(), rc.left + x, rc.top + y); };
+    EXPECT_EQ(RGB(0, 174, 255), px(120, 27));
+    bool white = false;
+    for (int x = 26; x < 160 && !white; ++x)
+        for (int y = 8; y < 19 && !white; ++y) white = px(x, y) == RGB(255, 255, 255);
+    EXPECT_TRUE(white) << "no title text";
+    bool frame = false;
+    for (int x = 6; x < 88 && !frame; ++x) frame = px(x, 60) == RGB(0, 174, 255);
+    EXPECT_TRUE(frame) << "no info picture";
+}
+
+TEST_F(MainWindowTest, DragsByTheTitleStripOnlyAndKeepsEnterAndEscape) {
+    Open();
+    RECT before{};
+    ::GetWindowRect(W(), &before);
+    auto drag = [&](int y) {
+        std::atomic<bool> done{false};
+        std::thread mouse([&] {
+            const auto move = [](int x, int yy, DWORD flags) {
+                INPUT in{};
+                in.type = INPUT_MOUSE;
+                in.mi.dx = x * 65535 / (::GetSystemMetrics(SM_CXSCREEN) - 1);
+                in.mi.dy = yy * 65535 / (::GetSystemMetrics(SM_CYSCREEN) - 1);
+                in.mi.dwFlags = MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE | flags;
+                ::SendInput(1, &in, sizeof(in));
+                ::Sleep(60);
+            };
+            RECT r{};
+            ::GetWindowRect(W(), &r);
+            move(r.left + 100, r.top + y, 0);
+            move(r.left + 100, r.top + y, MOUSEEVENTF_LEFTDOWN);
+            for (int i = 1; i <= 5; ++i) move(r.left + 100 - 10 * i, r.top + y - 8 * i, 0);
+            move(r.left + 50, r.top + y - 40, MOUSEEVENTF_LEFTUP);
+            done = true;
+        });
+        PumpUntil([&] { return done.load(); }, 10000);
+        mouse.join();
+        apptest::Pump(300);
+    };
+    drag(40);  // below the strip: stays
+    RECT after{};
+    ::GetWindowRect(W(), &after);
+    EXPECT_TRUE(::EqualRect(&before, &after));
+    drag(12);
+    ::GetWindowRect(W(), &after);
+    EXPECT_EQ(before.left - 50, after.left);
+    EXPECT_EQ(before.top - 40, after.top);
+
+    ::SetForegroundWindow(W());
+    ::SetFocus(Item(IDC_MAIN_RECORD));
+    PressKey(VK_RETURN);
+    PressKey(VK_ESCAPE);
+    EXPECT_TRUE(::IsWindow(W()));
+    EXPECT_TRUE(::IsWindowVisible(W()));
+    EXPECT_EQ(SessionState::Idle, dlg->State());
+    EXPECT_EQ(0, fakeapi::Count("Creator"));
+}
+
+TEST_F(MainWindowTest, HotKeysStartPauseContinueAndStop) {
+    Open();
+    PressKey(VK_F1);
+    ASSERT_TRUE(WaitState(SessionState::Recording));
+    // The file is named after the start and shown.
+    const std::wstring file = dlg->RecordFile();
+    EXPECT_EQ(OutDir() + L"\\", file.substr(0, OutDir().size() + 1));
+    EXPECT_EQ(fakeapi::LastPath(), file);
+    EXPECT_TRUE(::IsWindowVisible(Item(IDC_MAIN_FILENAME)));
+    EXPECT_EQ(file.substr(file.rfind(L'\\') + 1), Text(IDC_MAIN_FILENAME));
+    EXPECT_FALSE(::IsWindowEnabled(Item(IDC_MAIN_RECORD)));
+    EXPECT_TRUE(::IsWindowEnabled(Item(IDC_MAIN_PAUSE)));
+    ASSERT_TRUE(PumpUntil([&] { return Text(IDC_MAIN_TIME) == L"00:01"; }, 4000));
+
+    PressKey(VK_F2);
+    ASSERT_TRUE(WaitState(SessionState::Paused));
+    const std::wstring held = Text(IDC_MAIN_TIME);
+    PressKey(VK_F2, 1500);  // paused: nothing more, and the clock holds
+    EXPECT_EQ(1, fakeapi::Count("Pause"));
+    EXPECT_EQ(held, Text(IDC_MAIN_TIME));
+    EXPECT_TRUE(::IsWindowEnabled(Item(IDC_MAIN_RECORD)));
+    EXPECT_FALSE(::IsWindowEnabled(Item(IDC_MAIN_PAUSE)));
+
+    PressKey(VK_F1);
+    ASSERT_TRUE(WaitState(SessionState::Recording));
+    EXPECT_EQ(1, fakeapi::Count("Continue"));
+    EXPECT_EQ(2, installRuns);  // a continue is checked too
+
+    PressKey(VK_F3);
+    ASSERT_TRUE(WaitState(SessionState::Idle, 8000));
+    EXPECT_EQ((std::vector<std::string>{"Creator", "SetEncodeParam", "SetOutputPath", "Start", "Pause", "Continue",
+                                        "Stop", "Close"}),
+              fakeapi::Names());
+    for (const auto& c : fakeapi::Calls()) EXPECT_NE(::GetCurrentThreadId(), c.thread) << c.name;
+    ASSERT_EQ(1u, browsed.size());
+    EXPECT_EQ(L"/select,\"" + file + L"\"", browsed[0]);
+    EXPECT_FALSE(::IsWindowVisible(Item(IDC_MAIN_FILENAME)));
+    EXPECT_TRUE(::IsWindowEnabled(Item(IDC_MAIN_RECORD)));
+
+    // A hot key while a modal step runs does nothing.
+    duringInstall = [this] {
+        duringInstall = nullptr;
+        PressKey(VK_F1);
+        PressKey(VK_F3);
+    };
+    PressKey(VK_F1);
+    ASSERT_TRUE(WaitState(SessionState::Recording));
+    EXPECT_EQ(3, installRuns);
+    EXPECT_EQ(2, fakeapi::Count("Creator"));
+}
+
+TEST_F(MainWindowTest, NothingStartsTwiceWhileStartingOrStopping) {
+    fakeapi::Config config;
+    config.holdCreator = true;
+    config.holdStop = true;
+    fakeapi::Reset(config);
+    Open();
+    Command(IDC_MAIN_RECORD);
+    ASSERT_TRUE(WaitState(SessionState::Starting));
+    PumpUntil([] { return fakeapi::Count("Creator") == 1; });
+    const auto again = [&] {
+        PressKey(VK_F1);
+        Command(ID_MENU_TRAY_START);
+        Command(IDC_MAIN_RECORD);
+        Command(ID_MENU_TRAY_PAUSE);
+        apptest::Pump(300);
+    };
+    again();
+    EXPECT_EQ(1, installRuns);
+    EXPECT_EQ(SessionState::Starting, dlg->State());
+    fakeapi::Release();
+    ASSERT_TRUE(WaitState(SessionState::Recording));
+
+    fakeapi::Reset(config);  // Stop held now
+    PressKey(VK_F3);
+    ASSERT_TRUE(WaitState(SessionState::Stopping));
+    PumpUntil([] { return fakeapi::Count("Stop") == 1; });
+    again();
+    Command(ID_MENU_TRAY_STOP);
+    apptest::Pump(200);
+    EXPECT_EQ(1, installRuns);
+    EXPECT_EQ((std::vector<std::string>{"Stop"}), fakeapi::Names());
+    fakeapi::Release();
+    ASSERT_TRUE(WaitState(SessionState::Idle, 8000));
+    EXPECT_EQ(0, fakeapi::Count("Creator"));
+}
+
+TEST_F(MainWindowTest, FailedStartsShowTheirMessageAndLeaveNothing) {
+    const struct {
+        const char* step;
+        int code;
+        const wchar_t* key;
+        const char* trace;
+    } cases[] = {
+        {"Creator", 0, L"0001", "ThreadRecord IN"},
+        {"SetEncodeParam", 0x007B0004, L"0004", "SEncoderSetEncodeParam Failed,Error Code : 8060932"},
+        {"SetOutputPath", 1, L"0001", "SEncoderSetOutputPath Failed,Error Code : 1"},
+        {"Start", 0x00BF0002, L"0002", "SEncoderStart Failed,Error Code : 12517378"},
+        {"Start", 0x00BF0003, L"0005", "SEncoderStart Failed,Error Code : 12517379"},  // no text for 0003
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.step);
+        fakeapi::Config config;
+        config.failStep = c.step;
+        config.failCode = c.code;
+        fakeapi::Reset(config);
+        Open();
+        TraceCapture traces;
+        apptest::BoxWatcher boxes(W());
+        Command(IDC_MAIN_RECORD);
+        ASSERT_TRUE(PumpUntil([&] { return boxes.Count() == 1 && dlg->State() == SessionState::Idle; }));
+        apptest::Pump(100);
+        EXPECT_EQ(LoadLanguageText(c.key), boxes.Texts()[0]);
+        const auto lines = traces.Lines();
+        EXPECT_NE(lines.end(), std::find(lines.begin(), lines.end(), c.trace));
+        EXPECT_EQ(std::string(c.step) == "Creator" ? 0 : 1, fakeapi::Count("Close"));
+        EXPECT_TRUE(::IsWindowEnabled(Item(IDC_MAIN_RECORD)));
+        EXPECT_FALSE(::IsWindowEnabled(Item(IDC_MAIN_STOP)));
+        EXPECT_FALSE(::IsWindowVisible(Item(IDC_MAIN_TIP)));
+        EXPECT_TRUE(apptest::TempFolder::Files(OutDir() + L"\\").empty()) << "the reserved file stays";
+        dlg.reset();
+    }
+
+    // An output folder that cannot be made: its message with the folder, nothing started.
+    // The folder name is not a format.
+    fakeapi::Reset();
+    Open();
+    wcscpy_s(dlg->Settings().video.szOutDir, L"Q:\\%d%n%s");
+    apptest::BoxWatcher boxes(W());
+    Command(IDC_MAIN_RECORD);
+    ASSERT_TRUE(PumpUntil([&] { return boxes.Count() == 1 && dlg->State() == SessionState::Idle; }));
+    EXPECT_EQ(FormatLanguageText(LoadLanguageText(L"IDS_CREATEDIR_FAILED"), L"Q:\\%d%n%s"), boxes.Texts()[0]);
+    EXPECT_NE(std::wstring::npos, boxes.Texts()[0].find(L"Q:\\%d%n%s"));
+    EXPECT_EQ(0, fakeapi::Count("Creator"));
+}
+
+TEST_F(MainWindowTest, ClosingWhileRecordingFinishesTheFileFirst) {
+    Open();
+    StartRecording();
+    {
+        apptest::BoxWatcher boxes(W(), IDCANCEL);
+        ::PostMessageW(W(), WM_CLOSE, 0, 0);
+        ASSERT_TRUE(PumpUntil([&] { return boxes.Count() == 1; }));
+        apptest::Pump(300);
+        EXPECT_EQ(LoadLanguageText(L"IDS_CLOSEAPP_WHEN_RECORD"), boxes.Texts()[0]);
+    }
+    EXPECT_EQ(SessionState::Recording, dlg->State());
+    TraceCapture traces;
+    apptest::BoxWatcher boxes(W(), IDOK);
+    ::PostMessageW(W(), WM_CLOSE, 0, 0);
+    ASSERT_TRUE(PumpUntil([&] { return !::IsWindow(W()); }, 8000));
+    EXPECT_EQ("Close", fakeapi::Names().back());
+    EXPECT_EQ(1, fakeapi::Count("Stop"));
+    EXPECT_TRUE(browsed.empty());
+    EXPECT_NE(INVALID_FILE_ATTRIBUTES, ::GetFileAttributesW((temp.Path() + L"Settings.ini").c_str()));
+    const auto lines = traces.Lines();
+    EXPECT_EQ(lines.front(), "OnClose IN");
+    EXPECT_EQ(lines.back(), "OnClose OUT");
+}
+
+TEST_F(MainWindowTest, ClosingWhileStartingWaitsForTheStartedFile) {
+    fakeapi::Config config;
+    config.holdCreator = true;
+    fakeapi::Reset(config);
+    Open();
+    Command(IDC_MAIN_RECORD);
+    ASSERT_TRUE(WaitState(SessionState::Starting));
+    apptest::BoxWatcher boxes(W(), IDOK);
+    ::PostMessageW(W(), WM_CLOSE, 0, 0);
+    ASSERT_TRUE(PumpUntil([&] { return boxes.Count() == 1; }));
+    apptest::Pump(300);
+    EXPECT_TRUE(::IsWindow(W()));
+    fakeapi::Release();
+    ASSERT_TRUE(PumpUntil([&] { return !::IsWindow(W()); }, 8000));
+    EXPECT_EQ((std::vector<std::string>{"Creator", "SetEncodeParam", "SetOutputPath", "Start", "Stop", "Close"}),
+              fakeapi::Names());
+    EXPECT_TRUE(browsed.empty());
+}
+
+TEST_F(MainWindowTest, RegionMenuAndItsSelections) {
+    Open();
+    // The menu drops from the region button, 2 pixels below it.
+    RECT button{};
+    ::GetWindowRect(Item(IDC_MAIN_REGION_TYPE), &button);
+    static RECT menuRect;
+    menuRect = RECT{};
+    const UINT_PTR timer = ::SetTimer(nullptr, 0, 300, [](HWND, UINT, UINT_PTR, DWORD) {
+        if (HWND menu = ::FindWindowW(L"#32768", nullptr)) {
+            ::GetWindowRect(menu, &menuRect);
+            ::EndMenu();
+        }
+    });
+    Command(IDC_MAIN_REGION_TYPE);
+    PumpUntil([] { return menuRect.right != 0; });
+    ::KillTimer(nullptr, timer);
+    EXPECT_EQ(button.left, menuRect.left);
+    // Wine keeps a menu on the screen: below the button when it fits, else above it.
+    if (button.bottom + 2 + (menuRect.bottom - menuRect.top) <= ::GetSystemMetrics(SM_CYSCREEN)) {
+        EXPECT_EQ(button.bottom + 2, menuRect.top);
+    }
+
+    // Cancelled: nothing changes. Chosen: the rectangle becomes the region. Record now:
+    // the recording starts on it.
+    selection.code = kRegionSelectionCancel;
+    Command(ID_POPMENU_REGION);
+    ASSERT_TRUE(PumpUntil([&] { return selections == 1 && dlg->CanOperate(); }));
+    EXPECT_EQ(kRecordRegionFullScreen, dlg->Settings().video.nRecordRegion);
+    selection = {kRegionSelectionOk, RECT{100, 100, 740, 580}, nullptr};
+    Command(ID_POPMENU_REGION);
+    ASSERT_TRUE(PumpUntil([&] { return selections == 2 && dlg->CanOperate(); }));
+    EXPECT_EQ(kRecordRegionUserDefined, dlg->Settings().video.nRecordRegion);
+    selection = {kRegionSelectionRecordNow, RECT{10, 20, 330, 260}, nullptr};
+    Command(ID_POPMENU_REGION);
+    ASSERT_TRUE(WaitState(SessionState::Recording));
+    EXPECT_EQ(3, selections);
+    const SEncoderSource source = fakeapi::LastSource();
+    EXPECT_EQ(SENCODER_SOURCE_RECT, source.nSourceType);
+    EXPECT_TRUE(::EqualRect(&source.rcCapture, &selection.rect));
+    EXPECT_EQ(320, fakeapi::LastParam().nVideoWidth);
+}
+
+TEST_F(MainWindowTest, LanguageSwitchRelabelsTextsTipsAndMenus) {
+    Open();
+    ASSERT_TRUE(dlg->ApplyLanguage(2052));
+    EXPECT_EQ(2052, CurrentLanguageId());
+    EXPECT_EQ(2052, dlg->Settings().nLanguage);
+    const std::wstring size = LoadLanguageText(L"IDC_STC_SIZE");
+    EXPECT_NE(std::wstring::npos, size.find(L"\x5927\x5c0f"));  // "size" in Chinese
+    EXPECT_EQ(size + L"0KB", Text(IDC_MAIN_SIZE));
+    EXPECT_EQ(LoadLanguageText(L"ID_APP_NAME"), vt::WindowText(W()));
+    // The record button's tooltip and the button's accessible name.
+    EXPECT_EQ(LoadLanguageText(L"m_btnStartRecord"), Text(IDC_MAIN_RECORD));
+
+    // A pick in the language menu: commands from 40000; 40201 is outside the range.
+    const std::vector<LanguageEntry> list = LanguageList();
+    const auto english = std::find_if(list.begin(), list.end(), [](const LanguageEntry& e) { return e.id == 1033; });
+    ASSERT_NE(list.end(), english);
+    dlg->OnLanguageCommand(ID_LANGUAGE_FIRST + static_cast<UINT>(english - list.begin()));
+    EXPECT_EQ(1033, CurrentLanguageId());
+    EXPECT_EQ(L"Size: 0KB", Text(IDC_MAIN_SIZE));
+    dlg->OnLanguageCommand(40201);
+    EXPECT_EQ(1033, CurrentLanguageId());
+    // An unknown language falls back to English.
+    EXPECT_TRUE(dlg->ApplyLanguage(1041 + 1));
+    EXPECT_EQ(1033, CurrentLanguageId());
+}
+
+TEST_F(MainWindowTest, CloseToTrayWithoutAnIconMinimises) {
+    Open();
+    dlg->Settings().common.bCloseToTray = 1;
+    Command(IDC_MAIN_CLOSE);
+    ASSERT_TRUE(PumpUntil([&] { return ::IsIconic(W()) != FALSE; }));
+    EXPECT_TRUE(::IsWindow(W()));
+}
+
+} // namespace

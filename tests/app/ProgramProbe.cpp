@@ -1,0 +1,70 @@
+// Looks at the program's windows from outside, for the end-to-end check:
+//   program_probe windows            one line per window of interest:
+//       hwnd|class|title|owner|left,top,right,bottom|visible|iconic|box text|time|size|file name|
+//       record enabled|stop enabled
+//   program_probe post <hwnd> <message> <wParam>
+#include <windows.h>
+
+#include <cstdio>
+#include <cwchar>
+#include <string>
+
+namespace {
+
+// Never waits long for a window of a process that is busy (starting, or in a modal step).
+std::wstring Text(HWND hwnd) {
+    wchar_t buffer[2048] = {};
+    DWORD_PTR length = 0;
+    if (hwnd)
+        ::SendMessageTimeoutW(hwnd, WM_GETTEXT, 2048, reinterpret_cast<LPARAM>(buffer), SMTO_ABORTIFHUNG, 1000,
+                              &length);
+    std::wstring s = buffer;
+    for (wchar_t& c : s)
+        if (c == L'\n' || c == L'\r' || c == L'|') c = L' ';
+    return s;
+}
+
+BOOL CALLBACK Print(HWND hwnd, LPARAM) {
+    wchar_t cls[64] = {};
+    ::GetClassNameW(hwnd, cls, 64);
+    wchar_t titleBuffer[256] = {};
+    ::InternalGetWindowText(hwnd, titleBuffer, 256);
+    const std::wstring title = titleBuffer;
+    const bool ours = title == L"Tarn Video Recorder" || lstrcmpW(cls, L"ExplorerWClass") == 0 ||
+                      lstrcmpW(cls, L"CabinetWClass") == 0;
+    if (!ours) return TRUE;
+    RECT rc{};
+    ::GetWindowRect(hwnd, &rc);
+    std::wstring line = std::to_wstring(reinterpret_cast<UINT_PTR>(hwnd)) + L"|" + cls + L"|" + title + L"|" +
+                        std::to_wstring(reinterpret_cast<UINT_PTR>(::GetWindow(hwnd, GW_OWNER))) + L"|" +
+                        std::to_wstring(rc.left) + L"," + std::to_wstring(rc.top) + L"," + std::to_wstring(rc.right) +
+                        L"," + std::to_wstring(rc.bottom) + L"|" + (::IsWindowVisible(hwnd) ? L"1" : L"0") + L"|" +
+                        (::IsIconic(hwnd) ? L"1" : L"0") + L"|" + Text(::GetDlgItem(hwnd, 0xFFFF)) + L"|" +
+                        Text(::GetDlgItem(hwnd, 1037)) + L"|" + Text(::GetDlgItem(hwnd, 1038)) + L"|" +
+                        Text(::GetDlgItem(hwnd, 1040)) + L"|" +
+                        (::IsWindowEnabled(::GetDlgItem(hwnd, 1006)) ? L"1" : L"0") + L"|" +
+                        (::IsWindowEnabled(::GetDlgItem(hwnd, 1008)) ? L"1" : L"0");
+    // UTF-8, one line per window.
+    const int n = ::WideCharToMultiByte(CP_UTF8, 0, line.c_str(), -1, nullptr, 0, nullptr, nullptr);
+    std::string utf8(static_cast<size_t>(n > 0 ? n : 1), '\0');
+    ::WideCharToMultiByte(CP_UTF8, 0, line.c_str(), -1, utf8.data(), n, nullptr, nullptr);
+    std::printf("%s\n", utf8.c_str());
+    return TRUE;
+}
+
+} // namespace
+
+int wmain(int argc, wchar_t** argv) {
+    if (argc >= 2 && std::wcscmp(argv[1], L"windows") == 0) {
+        ::EnumWindows(&Print, 0);
+        return 0;
+    }
+    if (argc >= 5 && std::wcscmp(argv[1], L"post") == 0) {
+        HWND hwnd = reinterpret_cast<HWND>(static_cast<UINT_PTR>(std::wcstoull(argv[2], nullptr, 10)));
+        const UINT msg = static_cast<UINT>(std::wcstoul(argv[3], nullptr, 0));
+        const WPARAM wParam = static_cast<WPARAM>(std::wcstoull(argv[4], nullptr, 0));
+        return ::PostMessageW(hwnd, msg, wParam, 0) ? 0 : 1;
+    }
+    std::fprintf(stderr, "usage: program_probe windows | post <hwnd> <message> <wParam>\n");
+    return 2;
+}

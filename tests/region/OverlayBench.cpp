@@ -18,6 +18,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace {
@@ -53,7 +54,8 @@ struct Ticks {
 Ticks AllTicks() {
     Ticks t;
     // Not /proc/self: Wine's server opens the files, so that would be the server.
-    if (const wchar_t* self = _wgetenv(L"VISTREL_BENCH_PID")) t.self = ProcessTicks(self);
+    wchar_t self[32] = {};
+    if (::GetEnvironmentVariableW(L"VISTREL_BENCH_PID", self, 32)) t.self = ProcessTicks(self);
     if (g_serverPid) t.server = ProcessTicks(std::to_wstring(g_serverPid));
     if (g_xPid) t.x = ProcessTicks(std::to_wstring(g_xPid));
     return t;

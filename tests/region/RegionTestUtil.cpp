@@ -2,8 +2,6 @@
 
 #include "toolkit/Raii.h"
 
-#include <cstdio>
-#include <cstdlib>
 #include <string>
 
 namespace rt {
@@ -100,8 +98,8 @@ vt::CImage CodedScreenshot(int W, int H) {
 }
 
 void SaveScreenForReview(const wchar_t* name) {
-    const wchar_t* dir = _wgetenv(L"VISTREL_REVIEW_DIR");
-    if (!dir || !*dir) return;
+    wchar_t dir[MAX_PATH] = {};
+    if (!::GetEnvironmentVariableW(L"VISTREL_REVIEW_DIR", dir, MAX_PATH) || !dir[0]) return;
     PumpFor(100);
     const int W = ::GetSystemMetrics(SM_CXSCREEN), H = ::GetSystemMetrics(SM_CYSCREEN);
     vt::CImage shot;
@@ -124,12 +122,12 @@ void SaveScreenForReview(const wchar_t* name) {
     fh.bfOffBits = sizeof(fh) + sizeof(ih);
     fh.bfSize = fh.bfOffBits + bytes;
     const std::wstring path = std::wstring(dir) + L"\\" + name + L".bmp";
-    if (FILE* f = _wfopen(path.c_str(), L"wb")) {
-        std::fwrite(&fh, sizeof(fh), 1, f);
-        std::fwrite(&ih, sizeof(ih), 1, f);
-        std::fwrite(shot.GetBits(), 1, bytes, f);
-        std::fclose(f);
-    }
+    vt::UniqueKernelHandle f(::CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
+    if (!f) return;
+    DWORD written = 0;
+    ::WriteFile(f.Get(), &fh, sizeof(fh), &written, nullptr);
+    ::WriteFile(f.Get(), &ih, sizeof(ih), &written, nullptr);
+    ::WriteFile(f.Get(), shot.GetBits(), bytes, &written, nullptr);
 }
 
 ColourWindow::ColourWindow(COLORREF c, const RECT& rect, HWND parent, DWORD style, DWORD exStyle) : colour(c) {

@@ -31,6 +31,7 @@ public:
     virtual void StopCommand() = 0;
 
     // The camera window of a recording, for the record control bar's camera button.
+    virtual bool HasCameraWindow() const = 0;
     virtual bool IsCameraWindowVisible() const = 0;
     virtual void ShowCameraWindow(bool show) = 0;
 

@@ -47,6 +47,7 @@ public:
     void StartCommand() override;
     void PauseCommand() override;
     void StopCommand() override;
+    bool HasCameraWindow() const override { return m_cameraWindow != nullptr; }
     bool IsCameraWindowVisible() const override;
     void ShowCameraWindow(bool show) override;
 

@@ -19,6 +19,8 @@
 #define ID_MENU_PLAYER_PAUSE 32796
 #define ID_MENU_PLAYER_STOP 32797
 
+#include "ids/region.h"
+#include "ids/record_control.h"
 #include "ids/MainWindow.h"
 #include "ids/overlays.h"
 #include "ids/DownloadEncoder.h"

@@ -1,55 +1,83 @@
-// First build: the frame and the bar keep their state but show no windows.
+// The region frame (region/RegionFrame) and the record control bar (app/RecordControlDlg),
+// behind the main window's interfaces. Both go by the main window's hand only: they post
+// WM_REMOVE_REGION_FRAME to it.
 #include "app/seams/RegionFrame.h"
+
+#include "app/RecordControlDlg.h"
+#include "app/RecorderHost.h"
+#include "app/RecorderMessages.h"
+#include "region/RegionFrame.h"
 
 namespace {
 
-class CStateOnlyFrame final : public IRegionFrame {
+class CRegionFrame final : public IRegionFrame {
 public:
-    void SetRegion(bool fullScreen, const RECT& rect, HWND window, IRecordControlBar*) override {
-        m_fullScreen = fullScreen;
-        m_rect = rect;
-        m_window = window;
+    bool Create() {
+        IRecorderHost* host = RecorderHost();
+        return m_frame.Create(host ? host->MainWindow() : nullptr, WM_REMOVE_REGION_FRAME);
+    }
+    void SetRegion(bool fullScreen, const RECT& rect, HWND window, IRecordControlBar* bar) override {
+        m_frame.SetControlBar(bar ? bar->Window() : nullptr);
+        m_frame.SetRegion(fullScreen, &rect, window);
     }
 
 private:
-    bool m_fullScreen = true;
-    RECT m_rect{};
-    HWND m_window = nullptr;
+    CDisplayRegionDlg m_frame;
 };
 
-class CStateOnlyBar final : public IRecordControlBar {
+// The bar's commands go to the main window, whatever it is at the time.
+class CControlBar final : public IRecordControlBar, private IRecordControlHost {
 public:
-    explicit CStateOnlyBar(int recordObject) { m_enabled[3] = recordObject != 1; }
-    HWND Window() const override { return nullptr; }
-    void SetTimeText(const std::wstring& text) override { m_time = text; }
-    void EnableButton(int id, bool enabled) override {
-        if (int i = Index(id); i >= 0) m_enabled[i] = enabled;
-    }
-    void ShowButton(int id, bool shown) override {
-        if (int i = Index(id); i >= 0) m_shown[i] = shown;
-    }
+    bool Create(int recordObject) { return m_bar.Create(this, recordObject); }
+    HWND Window() const override { return m_bar.GetSafeHwnd(); }
+    void SetTimeText(const std::wstring& text) override { m_bar.SetTimeText(text); }
+    void EnableButton(int id, bool enabled) override { m_bar.EnableButton(id, enabled); }
+    void ShowButton(int id, bool shown) override { m_bar.ShowButton(id, shown); }
 
 private:
-    static int Index(int id) {
-        switch (id) {
-        case kRecord: return 0;
-        case kPause: return 1;
-        case kStop: return 2;
-        case kCamera: return 3;
-        default: return -1;
-        }
+    // Nothing of this object is used after a command: the main window may have removed
+    // the bar meanwhile.
+    void BarStart() override {
+        if (IRecorderHost* h = RecorderHost()) h->StartCommand();
     }
-    std::wstring m_time = L"00:00-0KB";
-    bool m_enabled[4] = {true, true, false, false};
-    bool m_shown[4] = {true, false, true, true};
+    void BarPause() override {
+        if (IRecorderHost* h = RecorderHost()) h->PauseCommand();
+    }
+    void BarStop() override {
+        if (IRecorderHost* h = RecorderHost()) h->StopCommand();
+    }
+    bool BarIsRecording() const override {
+        const IRecorderHost* h = RecorderHost();
+        return h && (h->State() == SessionState::Recording || h->State() == SessionState::Paused);
+    }
+    bool BarHasCameraWindow() const override {
+        const IRecorderHost* h = RecorderHost();
+        return h && h->HasCameraWindow();
+    }
+    bool BarIsCameraVisible() const override {
+        const IRecorderHost* h = RecorderHost();
+        return h && h->IsCameraWindowVisible();
+    }
+    void BarShowCamera(bool show) override {
+        if (IRecorderHost* h = RecorderHost()) h->ShowCameraWindow(show);
+    }
+    void BarRequestRemoval() override {
+        if (IRecorderHost* h = RecorderHost()) ::PostMessageW(h->MainWindow(), WM_REMOVE_REGION_FRAME, 0, 0);
+    }
+
+    CRecordControlDlg m_bar;
 };
 
 } // namespace
 
 std::unique_ptr<IRegionFrame> CreateRegionFrame() {
-    return std::make_unique<CStateOnlyFrame>();
+    auto frame = std::make_unique<CRegionFrame>();
+    if (!frame->Create()) return nullptr;
+    return frame;
 }
 
 std::unique_ptr<IRecordControlBar> CreateRecordControlBar(int recordObject) {
-    return std::make_unique<CStateOnlyBar>(recordObject);
+    auto bar = std::make_unique<CControlBar>();
+    if (!bar->Create(recordObject)) return nullptr;
+    return bar;
 }

@@ -1,1 +1,0 @@
-// Sources of this subsystem are added to its CMakeLists.txt.

@@ -449,3 +449,117 @@ TEST_F(MainWindowTest, CloseToTrayWithoutAnIconMinimises) {
 }
 
 } // namespace
+
+// The camera picture, the overlays and the title prompt of a recording, through the real
+// windows: made where the rules put them, the bar's camera button following the camera
+// window, hidden by the close button's message, all gone when the file is finished.
+TEST_F(MainWindowTest, CameraPictureOverlaysAndTitleGoWithTheRecording) {
+    ::SetEnvironmentVariableW(L"VISTREL_VIRTUAL_DEVICES", L"camera:Main Cam@640x480");
+    vt::ScopeExit noCamera([] { ::SetEnvironmentVariableW(L"VISTREL_VIRTUAL_DEVICES", nullptr); });
+    HWND camera = nullptr, picture = nullptr, bar = nullptr;
+    bool barCameraBeforeCamera = true;
+    std::vector<HWND> overlays;
+    const auto barCameraOn = [&] { return ::IsWindowEnabled(::GetDlgItem(bar, IDC_BAR_CAMERA)) != FALSE; };
+    companions.createRecordControlBar = [&](int o) {
+        auto b = CreateRecordControlBar(o);
+        bar = b ? b->Window() : nullptr;
+        return b;
+    };
+    companions.createCameraWindow = [&](bool closeButton) {
+        barCameraBeforeCamera = bar && barCameraOn();
+        auto c = CreateCameraWindow(closeButton);
+        camera = c ? c->Window() : nullptr;
+        picture = c ? c->PictureWindow() : nullptr;
+        return c;
+    };
+    companions.createOverlays = [&](const AdvancedSettings& a, const RECT& r) {
+        auto o = CreateRecordingOverlays(a, r);
+        overlays = o ? o->Windows() : std::vector<HWND>{};
+        return o;
+    };
+    Open();
+    RecorderSettings& s = dlg->Settings();
+    s.video.nRecordObject = kRecordObjectScreenWithCamera;
+    s.video.nRecordRegion = kRecordRegionUserDefined;
+    wcscpy_s(s.video.szCameraName, L"Main Cam");
+    s.advanced.bNoteTime = s.advanced.bNoteTitle = 1;
+    wcscpy_s(s.advanced.title.szTitle, L"Old title");
+    wcscpy_s(s.advanced.title.lfFont.lfFaceName, L"Liberation Sans");
+    s.advanced.title.lfFont.lfHeight = -24;
+    s.advanced.title.nPosX = 50;
+    const RECT region{100, 100, 740, 580};
+    selection = {kRegionSelectionOk, region, nullptr};
+    // The title prompt, answered with a new title.
+    std::thread answer([&] {
+        for (int i = 0; i < 500; ++i, ::Sleep(20)) {
+            HWND box = nullptr;
+            while ((box = ::FindWindowExW(nullptr, box, L"#32770", nullptr)))
+                if (::GetWindow(box, GW_OWNER) == W() && ::GetDlgItem(box, IDC_CHANGE_TITLE_EDIT)) break;
+            if (!box) continue;
+            ::SetDlgItemTextW(box, IDC_CHANGE_TITLE_EDIT, L"New title");
+            ::PostMessageW(box, WM_COMMAND, IDOK, 0);
+            return;
+        }
+    });
+    Command(IDC_MAIN_RECORD);
+    const bool recording = WaitState(SessionState::Recording, 10000);
+    answer.join();
+    ASSERT_TRUE(recording);
+    EXPECT_STREQ(L"New title", s.advanced.title.szTitle);
+
+    ASSERT_TRUE(::IsWindow(camera));
+    RECT rc{};
+    ::GetWindowRect(camera, &rc);
+    const RECT pip{579, 459, 739, 579};
+    EXPECT_TRUE(::EqualRect(&rc, &pip)) << rc.left << "," << rc.top << "," << rc.right << "," << rc.bottom;
+    EXPECT_TRUE(::IsWindowVisible(camera));
+    EXPECT_TRUE(::GetWindowLongW(camera, GWL_EXSTYLE) & WS_EX_TOPMOST);
+    // The bar's camera button: off until the camera window is there, then on.
+    ASSERT_TRUE(::IsWindow(bar));
+    EXPECT_FALSE(barCameraBeforeCamera);
+    EXPECT_TRUE(barCameraOn());
+    // Time at the bottom-right corner, title centred at the top edge, both topmost.
+    ASSERT_EQ(2u, overlays.size());
+    for (HWND o : overlays) {
+        EXPECT_TRUE(::IsWindowVisible(o));
+        EXPECT_TRUE(::GetWindowLongW(o, GWL_EXSTYLE) & WS_EX_TOPMOST);
+    }
+    ::GetWindowRect(overlays[0], &rc);
+    EXPECT_EQ(region.right, rc.right);
+    EXPECT_EQ(region.bottom, rc.bottom);
+    ::GetWindowRect(overlays[1], &rc);
+    EXPECT_EQ(region.top, rc.top);
+    EXPECT_NEAR((region.left + region.right) / 2, (rc.left + rc.right) / 2, 1);
+
+    // The close button's message hides it; the bar's camera button brings it back.
+    ::PostMessageW(W(), WM_CAMERA_HIDE, 0, 0);
+    EXPECT_TRUE(PumpUntil([&] { return !::IsWindowVisible(camera); }));
+    ::PostMessageW(bar, WM_COMMAND, MAKEWPARAM(IDC_BAR_CAMERA, BN_CLICKED), 0);
+    EXPECT_TRUE(PumpUntil([&] { return ::IsWindowVisible(camera) != FALSE; }));
+
+    Command(IDC_MAIN_STOP);
+    ASSERT_TRUE(WaitState(SessionState::Idle, 8000));
+    EXPECT_FALSE(::IsWindow(camera));
+    for (HWND o : overlays) EXPECT_FALSE(::IsWindow(o));
+    EXPECT_FALSE(::IsWindow(bar));
+
+    // Camera only: the picture area is what is recorded, and the window stays put meanwhile.
+    s.video.nRecordObject = kRecordObjectCamera;
+    s.advanced.bNoteTitle = 0;
+    StartRecording();
+    ASSERT_TRUE(::IsWindow(picture));
+    RECT area{}, before{}, after{};
+    ::GetWindowRect(picture, &area);
+    const SEncoderSource source = fakeapi::LastSource();
+    EXPECT_TRUE(::EqualRect(&area, &source.rcCapture));
+    ::GetWindowRect(camera, &before);
+    ::PostMessageW(camera, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(100, 100));
+    ::PostMessageW(camera, WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(200, 150));
+    ::PostMessageW(camera, WM_LBUTTONUP, 0, MAKELPARAM(200, 150));
+    apptest::Pump(200);
+    ::GetWindowRect(camera, &after);
+    EXPECT_TRUE(::EqualRect(&before, &after));
+    Command(IDC_MAIN_STOP);
+    ASSERT_TRUE(WaitState(SessionState::Idle, 8000));
+    EXPECT_FALSE(::IsWindow(camera));
+}

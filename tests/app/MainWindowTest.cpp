@@ -562,4 +562,18 @@ TEST_F(MainWindowTest, CameraPictureOverlaysAndTitleGoWithTheRecording) {
     Command(IDC_MAIN_STOP);
     ASSERT_TRUE(WaitState(SessionState::Idle, 8000));
     EXPECT_FALSE(::IsWindow(camera));
+
+    // A start that fails takes them away too.
+    fakeapi::Config failing;
+    failing.failStep = "Start";
+    fakeapi::Reset(failing);
+    apptest::BoxWatcher boxes(W());
+    camera = nullptr;
+    overlays.clear();
+    Command(IDC_MAIN_RECORD);
+    ASSERT_TRUE(PumpUntil([&] { return boxes.Count() == 1 && dlg->State() == SessionState::Idle; }));
+    ASSERT_NE(nullptr, camera);
+    EXPECT_FALSE(::IsWindow(camera));
+    ASSERT_EQ(1u, overlays.size());
+    EXPECT_FALSE(::IsWindow(overlays[0]));
 }

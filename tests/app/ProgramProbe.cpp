@@ -1,5 +1,6 @@
 // Looks at the program's windows from outside, for the end-to-end check:
-//   program_probe windows            one line per window of interest:
+//   program_probe windows [all]      one line per window of interest (all: every top-level
+//                                    window of the program's processes):
 //       hwnd|class|title|owner|left,top,right,bottom|visible|iconic|box text|time|size|file name|
 //       record enabled|stop enabled
 //   program_probe post <hwnd> <message> <wParam>
@@ -10,6 +11,26 @@
 #include <string>
 
 namespace {
+
+// Processes showing the main window, when every window of theirs is of interest.
+DWORD g_programs[16];
+int g_programCount = 0;
+
+BOOL CALLBACK FindPrograms(HWND hwnd, LPARAM) {
+    wchar_t title[64] = {};
+    ::InternalGetWindowText(hwnd, title, 64);
+    if (lstrcmpW(title, L"Tarn Video Recorder") == 0 && g_programCount < 16)
+        ::GetWindowThreadProcessId(hwnd, &g_programs[g_programCount++]);
+    return TRUE;
+}
+
+bool OfProgram(HWND hwnd) {
+    DWORD pid = 0;
+    ::GetWindowThreadProcessId(hwnd, &pid);
+    for (int i = 0; i < g_programCount; ++i)
+        if (g_programs[i] == pid) return true;
+    return false;
+}
 
 // Never waits long for a window of a process that is busy (starting, or in a modal step).
 std::wstring Text(HWND hwnd) {
@@ -31,7 +52,7 @@ BOOL CALLBACK Print(HWND hwnd, LPARAM) {
     ::InternalGetWindowText(hwnd, titleBuffer, 256);
     const std::wstring title = titleBuffer;
     const bool ours = title == L"Tarn Video Recorder" || lstrcmpW(cls, L"ExplorerWClass") == 0 ||
-                      lstrcmpW(cls, L"CabinetWClass") == 0;
+                      lstrcmpW(cls, L"CabinetWClass") == 0 || OfProgram(hwnd);
     if (!ours) return TRUE;
     RECT rc{};
     ::GetWindowRect(hwnd, &rc);
@@ -56,6 +77,7 @@ BOOL CALLBACK Print(HWND hwnd, LPARAM) {
 
 int wmain(int argc, wchar_t** argv) {
     if (argc >= 2 && std::wcscmp(argv[1], L"windows") == 0) {
+        if (argc >= 3 && std::wcscmp(argv[2], L"all") == 0) ::EnumWindows(&FindPrograms, 0);
         ::EnumWindows(&Print, 0);
         return 0;
     }
@@ -65,6 +87,6 @@ int wmain(int argc, wchar_t** argv) {
         const WPARAM wParam = static_cast<WPARAM>(std::wcstoull(argv[4], nullptr, 0));
         return ::PostMessageW(hwnd, msg, wParam, 0) ? 0 : 1;
     }
-    std::fprintf(stderr, "usage: program_probe windows | post <hwnd> <message> <wParam>\n");
+    std::fprintf(stderr, "usage: program_probe windows [all] | post <hwnd> <message> <wParam>\n");
     return 2;
 }

@@ -576,4 +576,13 @@ TEST_F(MainWindowTest, CameraPictureOverlaysAndTitleGoWithTheRecording) {
     EXPECT_FALSE(::IsWindow(camera));
     ASSERT_EQ(1u, overlays.size());
     EXPECT_FALSE(::IsWindow(overlays[0]));
+
+    // The whole-screen item puts the camera picture in the screen's corner at once.
+    s.video.nRecordObject = kRecordObjectScreenWithCamera;
+    Command(ID_POPMENU_FULLSCREEN);
+    ASSERT_TRUE(PumpUntil([&] { return ::IsWindow(camera) && ::IsWindowVisible(camera); }));
+    ::GetWindowRect(camera, &rc);
+    const int sw = ::GetSystemMetrics(SM_CXSCREEN), sh = ::GetSystemMetrics(SM_CYSCREEN);
+    const RECT corner{sw - 160, sh - 120, sw, sh};
+    EXPECT_TRUE(::EqualRect(&rc, &corner));
 }

@@ -593,8 +593,9 @@ void CScreenRecorderDlg::ShowFromTray() {
 
 void CScreenRecorderDlg::TrayCallback(UINT mouseMessage) {
     // The icon shows the menu on the button's release and turns a double click into the
-    // menu's first command (Show) itself; here only the items' states are set.
-    if (mouseMessage != WM_RBUTTONDOWN) return;
+    // menu's first command (Show) itself; here only the items' states are set. A quick
+    // second press comes as a double click, and its release shows the menu too.
+    if (mouseMessage != WM_RBUTTONDOWN && mouseMessage != WM_RBUTTONDBLCLK) return;
     HMENU menu = ::GetSubMenu(m_trayMenu.Get(), 0);
     const TrayMenuStates states = TrayMenuStatesFor(m_state, m_pending != Pending::None || !m_bCanOperate);
     const auto set = [menu](UINT id, bool enabled) {

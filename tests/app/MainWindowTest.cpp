@@ -534,7 +534,7 @@ TEST_F(MainWindowTest, LivesInTheTrayAndIsSteeredFromIt) {
     };
     pick(1, 0b01100);  // Record
     ASSERT_TRUE(WaitState(SessionState::Recording));
-    pick(2, 0b00010);  // Pause
+    pick(2, 0b00010);  // Pause (soon after: the press comes as a double click)
     ASSERT_TRUE(PumpUntil([&] { return fakeapi::Count("Pause") == 1 && dlg->State() == SessionState::Paused; }));
     pick(3, 0b00100);  // Stop
     ASSERT_TRUE(WaitState(SessionState::Idle, 8000));
@@ -643,7 +643,10 @@ TEST_F(MainWindowTest, LanguageMenuIsDrawnWithFlagsAndTheCheckAndSwitches) {
         ::PostMessageW(window, WM_KEYDOWN, VK_RETURN, 0);
         return true;
     }));
-    EXPECT_EQ(button.left, popup.left);
+    // Wine keeps the menu on the screen: moved left or up when it would not fit.
+    if (popup.right < ::GetSystemMetrics(SM_CXSCREEN)) {
+        EXPECT_EQ(button.left, popup.left);
+    }
     if (popup.bottom < ::GetSystemMetrics(SM_CYSCREEN)) {
         EXPECT_EQ(button.bottom + 2, popup.top);
     }

@@ -1,8 +1,8 @@
 #!/usr/bin/env python3
 """The staged Vistrel.exe with CloseToTray set, steered through Wine's system tray with real
 clicks (xdotool): the close button puts it into the tray, the icon's menu records and
-stops, a double click brings the window back with its shadow, Exit ends the program and
-saves the settings. Screenshots of the shadow and both menus land in the build folder.
+stops (the window shows again with the file), a double click brings the window back with
+its shadow, Exit ends the program and saves the settings. Screenshots of the shadow and both menus land in the build folder.
 
 Usage: check_tray.py <Vistrel.exe> <program_probe.exe>   (needs DISPLAY: an Xvfb)
 """
@@ -117,11 +117,14 @@ def run_tray(out):
         files = cp.recordings(out)
         if check(len(files) == 1, f"T: one recording ({files})"):
             cp.check_file("T", os.path.join(out, files[0]), t1 - t0, pressed)
-        check((wait_for(row(main["hwnd"]), 1) or {}).get("visible") is False, "T: the window stayed in the tray")
+        shown = lambda rows: (lambda m: m if m and m["visible"] else None)(row(main["hwnd"])(rows))
+        check(wait_for(shown, 6) is not None, "T: the window shows again with the finished file")
 
+        cp.click(main, 229, 14)
+        wait_for(lambda rows: (lambda m: m if m and not m["visible"] else None)(row(main["hwnd"])(rows)), 6)
         x, y, _ = tray_icon()
         xdo("mousemove", x, y, "click", "--repeat", "2", "--delay", "80", "1")
-        back = wait_for(lambda rows: (lambda m: m if m and m["visible"] else None)(row(main["hwnd"])(rows)), 6)
+        back = wait_for(shown, 6)
         check(back is not None, "T: a double click on the icon brings the window back")
         shadow = wait_for(lambda rows: (lambda s: s if s and s["visible"] else None)(shadow_of(main)(rows)), 3)
         check(shadow is not None, "T: and its shadow")

@@ -148,7 +148,15 @@ def main():
     shutil.rmtree(out_root, ignore_errors=True)
     os.makedirs(out_root)
     cp.wine("cmd", "/c", "exit")
-    run_tray(os.path.join(out_root, "out"))
+    # A light desktop for the screenshots (the black shadow vanishes on a black one), put
+    # back afterwards for the tests that follow on the same display.
+    root = lambda colour: subprocess.run(["display", "-window", "root", "-size", "1280x800", "xc:" + colour],
+                                         stderr=subprocess.DEVNULL, timeout=20)
+    root("#d8d8d8")
+    try:
+        run_tray(os.path.join(out_root, "out"))
+    finally:
+        root("#000000")
     print("%d failure(s)" % len(cp.failures))
     return 1 if cp.failures else 0
 

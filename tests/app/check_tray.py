@@ -13,8 +13,9 @@ import subprocess
 import sys
 import time
 
-import check_program as cp
-from check_program import check, probe, wait_for, xdo
+sys.dont_write_bytecode = True  # no __pycache__ in the source tree
+import check_program as cp  # noqa: E402
+from check_program import check, wait_for, xdo  # noqa: E402
 
 TRAY_ITEMS = 5  # Show, Record, Pause, Stop, Exit
 

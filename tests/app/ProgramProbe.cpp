@@ -4,6 +4,7 @@
 //       hwnd|class|title|owner|left,top,right,bottom|visible|iconic|box text|time|size|file name|
 //       record enabled|stop enabled
 //   program_probe post <hwnd> <message> <wParam>
+//   program_probe tray               "x y visible": where the first icon of Wine's tray sits
 #include <windows.h>
 
 #include <cstdio>
@@ -52,7 +53,8 @@ BOOL CALLBACK Print(HWND hwnd, LPARAM) {
     ::InternalGetWindowText(hwnd, titleBuffer, 256);
     const std::wstring title = titleBuffer;
     const bool ours = title == L"Tarn Video Recorder" || lstrcmpW(cls, L"ExplorerWClass") == 0 ||
-                      lstrcmpW(cls, L"CabinetWClass") == 0 || OfProgram(hwnd);
+                      lstrcmpW(cls, L"CabinetWClass") == 0 || lstrcmpW(cls, L"DTShadowWnd") == 0 ||
+                      lstrcmpW(cls, L"#32768") == 0 || OfProgram(hwnd);
     if (!ours) return TRUE;
     RECT rc{};
     ::GetWindowRect(hwnd, &rc);
@@ -87,6 +89,15 @@ int wmain(int argc, wchar_t** argv) {
         const WPARAM wParam = static_cast<WPARAM>(std::wcstoull(argv[4], nullptr, 0));
         return ::PostMessageW(hwnd, msg, wParam, 0) ? 0 : 1;
     }
-    std::fprintf(stderr, "usage: program_probe windows [all] | post <hwnd> <message> <wParam>\n");
+    if (argc >= 2 && std::wcscmp(argv[1], L"tray") == 0) {
+        HWND tray = ::FindWindowW(L"__winex11_standalone_tray", nullptr);
+        RECT client{};
+        ::GetClientRect(tray, &client);
+        POINT pt{client.left + 12, client.top + client.bottom / 2};
+        ::ClientToScreen(tray, &pt);
+        std::printf("%ld %ld %d\n", pt.x, pt.y, tray && ::IsWindowVisible(tray) ? 1 : 0);
+        return 0;
+    }
+    std::fprintf(stderr, "usage: program_probe windows [all] | post <hwnd> <message> <wParam> | tray\n");
     return 2;
 }

@@ -93,6 +93,8 @@ BOOL CScreenRecorderDlg::OnInitDialog() {
     // 8., 9.
     PlaceWindow();
     m_shadow = m_companions.createShadow(m_hWnd);
+    // Timer 2 applies the setting; switched off already, a shadow never flashes before it.
+    if (m_shadow && !m_settings.common.bShowShadow) m_shadow->SetEnabled(false);
     m_timerShadow.Start(m_hWnd, TIMER_SHADOW, 200);
     return TRUE;
 }

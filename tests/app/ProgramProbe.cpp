@@ -3,6 +3,7 @@
 //       hwnd|class|title|owner|left,top,right,bottom|visible|iconic|box text|time|size|file name|
 //       record enabled|stop enabled
 //   program_probe post <hwnd> <message> <wParam>
+//   program_probe text <hwnd> <control id>   the control's text, on one line
 #include <windows.h>
 
 #include <cstdio>
@@ -22,6 +23,14 @@ std::wstring Text(HWND hwnd) {
     for (wchar_t& c : s)
         if (c == L'\n' || c == L'\r' || c == L'|') c = L' ';
     return s;
+}
+
+// UTF-8, as one line.
+void PrintLine(const std::wstring& line) {
+    const int n = ::WideCharToMultiByte(CP_UTF8, 0, line.c_str(), -1, nullptr, 0, nullptr, nullptr);
+    std::string utf8(static_cast<size_t>(n > 0 ? n : 1), '\0');
+    ::WideCharToMultiByte(CP_UTF8, 0, line.c_str(), -1, utf8.data(), n, nullptr, nullptr);
+    std::printf("%s\n", utf8.c_str());
 }
 
 BOOL CALLBACK Print(HWND hwnd, LPARAM) {
@@ -44,11 +53,7 @@ BOOL CALLBACK Print(HWND hwnd, LPARAM) {
                         Text(::GetDlgItem(hwnd, 1040)) + L"|" +
                         (::IsWindowEnabled(::GetDlgItem(hwnd, 1006)) ? L"1" : L"0") + L"|" +
                         (::IsWindowEnabled(::GetDlgItem(hwnd, 1008)) ? L"1" : L"0");
-    // UTF-8, one line per window.
-    const int n = ::WideCharToMultiByte(CP_UTF8, 0, line.c_str(), -1, nullptr, 0, nullptr, nullptr);
-    std::string utf8(static_cast<size_t>(n > 0 ? n : 1), '\0');
-    ::WideCharToMultiByte(CP_UTF8, 0, line.c_str(), -1, utf8.data(), n, nullptr, nullptr);
-    std::printf("%s\n", utf8.c_str());
+    PrintLine(line); // one line per window
     return TRUE;
 }
 
@@ -65,6 +70,11 @@ int wmain(int argc, wchar_t** argv) {
         const WPARAM wParam = static_cast<WPARAM>(std::wcstoull(argv[4], nullptr, 0));
         return ::PostMessageW(hwnd, msg, wParam, 0) ? 0 : 1;
     }
-    std::fprintf(stderr, "usage: program_probe windows | post <hwnd> <message> <wParam>\n");
+    if (argc >= 4 && std::wcscmp(argv[1], L"text") == 0) {
+        HWND hwnd = reinterpret_cast<HWND>(static_cast<UINT_PTR>(std::wcstoull(argv[2], nullptr, 10)));
+        PrintLine(Text(::GetDlgItem(hwnd, static_cast<int>(std::wcstol(argv[3], nullptr, 0)))));
+        return 0;
+    }
+    std::fprintf(stderr, "usage: program_probe windows | post <hwnd> <message> <wParam> | text <hwnd> <id>\n");
     return 2;
 }

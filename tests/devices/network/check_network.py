@@ -122,6 +122,8 @@ def run_installation(out):
         if not cp.check(prog.main is not None, "install: the main window shows"):
             return
         main = prog.main
+        time.sleep(1)
+        cp.check(server.requests == [], "install: with AutoUpdate=0 no server is asked at start-up")
         cp.key(main, "F1")
         dlg = cp.wait_for(install_dialog(main), 15)
         if not cp.check(dlg is not None, "install: F1 opens the installation dialog"):

@@ -32,6 +32,7 @@ protected:
         BuildLanguageList(vt::ProgramFolder() + L"Language\\");
         fakeapi::Reset();
         companions = Companions::Default();
+        companions.startUpdateCheck = [] { return std::unique_ptr<IUpdateCheck>(); }; // no network here
         companions.runEncoderInstall = [this](HWND) {
             ++installRuns;
             if (duringInstall) duringInstall();

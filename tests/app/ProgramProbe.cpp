@@ -5,6 +5,7 @@
 //       record enabled|stop enabled
 //   program_probe post <hwnd> <message> <wParam>
 //   program_probe tray               "x y visible": where the first icon of Wine's tray sits
+//   program_probe text <hwnd> <control id>   the control's text, on one line
 #include <windows.h>
 
 #include <cstdio>
@@ -46,6 +47,14 @@ std::wstring Text(HWND hwnd) {
     return s;
 }
 
+// UTF-8, as one line.
+void PrintLine(const std::wstring& line) {
+    const int n = ::WideCharToMultiByte(CP_UTF8, 0, line.c_str(), -1, nullptr, 0, nullptr, nullptr);
+    std::string utf8(static_cast<size_t>(n > 0 ? n : 1), '\0');
+    ::WideCharToMultiByte(CP_UTF8, 0, line.c_str(), -1, utf8.data(), n, nullptr, nullptr);
+    std::printf("%s\n", utf8.c_str());
+}
+
 BOOL CALLBACK Print(HWND hwnd, LPARAM) {
     wchar_t cls[64] = {};
     ::GetClassNameW(hwnd, cls, 64);
@@ -67,11 +76,7 @@ BOOL CALLBACK Print(HWND hwnd, LPARAM) {
                         Text(::GetDlgItem(hwnd, 1040)) + L"|" +
                         (::IsWindowEnabled(::GetDlgItem(hwnd, 1006)) ? L"1" : L"0") + L"|" +
                         (::IsWindowEnabled(::GetDlgItem(hwnd, 1008)) ? L"1" : L"0");
-    // UTF-8, one line per window.
-    const int n = ::WideCharToMultiByte(CP_UTF8, 0, line.c_str(), -1, nullptr, 0, nullptr, nullptr);
-    std::string utf8(static_cast<size_t>(n > 0 ? n : 1), '\0');
-    ::WideCharToMultiByte(CP_UTF8, 0, line.c_str(), -1, utf8.data(), n, nullptr, nullptr);
-    std::printf("%s\n", utf8.c_str());
+    PrintLine(line); // one line per window
     return TRUE;
 }
 
@@ -98,6 +103,11 @@ int wmain(int argc, wchar_t** argv) {
         std::printf("%ld %ld %d\n", pt.x, pt.y, tray && ::IsWindowVisible(tray) ? 1 : 0);
         return 0;
     }
-    std::fprintf(stderr, "usage: program_probe windows [all] | post <hwnd> <message> <wParam> | tray\n");
+    if (argc >= 4 && std::wcscmp(argv[1], L"text") == 0) {
+        HWND hwnd = reinterpret_cast<HWND>(static_cast<UINT_PTR>(std::wcstoull(argv[2], nullptr, 10)));
+        PrintLine(Text(::GetDlgItem(hwnd, static_cast<int>(std::wcstol(argv[3], nullptr, 0)))));
+        return 0;
+    }
+    std::fprintf(stderr, "usage: program_probe windows [all] | post <hwnd> <message> <wParam> | tray | text <hwnd> <id>\n");
     return 2;
 }

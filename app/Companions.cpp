@@ -43,6 +43,10 @@ Companions Companions::Default() {
     c.createPlayer = &CreateVideoPlayer;
     c.runSettingsWindow = &RunSettingsWindow;
     c.endSettingsWindow = &EndSettingsWindow;
+    c.runTitleSettings = &RunTitleSettings;
+    c.runWatermarkSettings = &RunWatermarkSettings;
+    // No check that waits for its outcome yet: nothing happens.
+    c.checkForUpdatesNow = [](HWND) {};
     c.startUpdateCheck = &StartUpdateCheck;
     c.createTrayIcon = &CreateTrayIcon;
     c.createShadow = &CreateWindowShadow;

@@ -35,6 +35,7 @@ void CScreenRecorderDlg::RemoveRegionFrame() {
 
 void CScreenRecorderDlg::DestroyCameraWindow() {
     m_cameraWindow.reset();
+    m_cameraIndex = -1;
 }
 
 bool CScreenRecorderDlg::CreateCameraInRect(int cameraIndex, const RECT& rect) {
@@ -44,6 +45,7 @@ bool CScreenRecorderDlg::CreateCameraInRect(int cameraIndex, const RECT& rect) {
     camera->Show(true);
     camera->Place(rect);
     m_cameraWindow = std::move(camera);
+    m_cameraIndex = cameraIndex;
     return true;
 }
 
@@ -134,7 +136,7 @@ void CScreenRecorderDlg::BeginNewRecording() {
             } else {
                 if (!m_cameraWindow) m_cameraWindow = m_companions.createCameraWindow(false);
                 if (m_cameraWindow) {
-                    m_cameraWindow->SelectCamera(index);
+                    SelectCamera(index);
                     m_cameraWindow->Show(true);
                 }
             }

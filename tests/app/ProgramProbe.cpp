@@ -24,6 +24,13 @@ std::wstring Text(HWND hwnd) {
     return s;
 }
 
+// The settings window and the message boxes belong to the main window.
+bool OwnedByProgram(HWND hwnd) {
+    wchar_t title[64] = {};
+    if (HWND owner = ::GetWindow(hwnd, GW_OWNER)) ::InternalGetWindowText(owner, title, 64);
+    return lstrcmpW(title, L"Tarn Video Recorder") == 0;
+}
+
 BOOL CALLBACK Print(HWND hwnd, LPARAM) {
     wchar_t cls[64] = {};
     ::GetClassNameW(hwnd, cls, 64);
@@ -31,7 +38,7 @@ BOOL CALLBACK Print(HWND hwnd, LPARAM) {
     ::InternalGetWindowText(hwnd, titleBuffer, 256);
     const std::wstring title = titleBuffer;
     const bool ours = title == L"Tarn Video Recorder" || lstrcmpW(cls, L"ExplorerWClass") == 0 ||
-                      lstrcmpW(cls, L"CabinetWClass") == 0;
+                      lstrcmpW(cls, L"CabinetWClass") == 0 || OwnedByProgram(hwnd);
     if (!ours) return TRUE;
     RECT rc{};
     ::GetWindowRect(hwnd, &rc);

@@ -127,6 +127,7 @@ private:
     void SetUpRegionFrame(bool fullScreen, const RECT& rect, HWND window);
     void RemoveRegionFrame();
     bool CreateCameraInRect(int cameraIndex, const RECT& rect);
+    void UpdateBarCameraButton();
     void EnableBarButton(int id, bool enabled);
     void ShowBarButton(int id, bool shown);
 

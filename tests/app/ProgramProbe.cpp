@@ -1,8 +1,10 @@
 // Looks at the program's windows from outside, for the end-to-end check:
-//   program_probe windows            one line per window of interest:
+//   program_probe windows [all]      one line per window of interest (all: every top-level
+//                                    window of the program's processes):
 //       hwnd|class|title|owner|left,top,right,bottom|visible|iconic|box text|time|size|file name|
 //       record enabled|stop enabled
 //   program_probe post <hwnd> <message> <wParam>
+//   program_probe tray               "x y visible": where the first icon of Wine's tray sits
 #include <windows.h>
 
 #include <cstdio>
@@ -10,6 +12,26 @@
 #include <string>
 
 namespace {
+
+// Processes showing the main window, when every window of theirs is of interest.
+DWORD g_programs[16];
+int g_programCount = 0;
+
+BOOL CALLBACK FindPrograms(HWND hwnd, LPARAM) {
+    wchar_t title[64] = {};
+    ::InternalGetWindowText(hwnd, title, 64);
+    if (lstrcmpW(title, L"Tarn Video Recorder") == 0 && g_programCount < 16)
+        ::GetWindowThreadProcessId(hwnd, &g_programs[g_programCount++]);
+    return TRUE;
+}
+
+bool OfProgram(HWND hwnd) {
+    DWORD pid = 0;
+    ::GetWindowThreadProcessId(hwnd, &pid);
+    for (int i = 0; i < g_programCount; ++i)
+        if (g_programs[i] == pid) return true;
+    return false;
+}
 
 // Never waits long for a window of a process that is busy (starting, or in a modal step).
 std::wstring Text(HWND hwnd) {
@@ -24,13 +46,6 @@ std::wstring Text(HWND hwnd) {
     return s;
 }
 
-// The settings window and the message boxes belong to the main window.
-bool OwnedByProgram(HWND hwnd) {
-    wchar_t title[64] = {};
-    if (HWND owner = ::GetWindow(hwnd, GW_OWNER)) ::InternalGetWindowText(owner, title, 64);
-    return lstrcmpW(title, L"Tarn Video Recorder") == 0;
-}
-
 BOOL CALLBACK Print(HWND hwnd, LPARAM) {
     wchar_t cls[64] = {};
     ::GetClassNameW(hwnd, cls, 64);
@@ -38,7 +53,8 @@ BOOL CALLBACK Print(HWND hwnd, LPARAM) {
     ::InternalGetWindowText(hwnd, titleBuffer, 256);
     const std::wstring title = titleBuffer;
     const bool ours = title == L"Tarn Video Recorder" || lstrcmpW(cls, L"ExplorerWClass") == 0 ||
-                      lstrcmpW(cls, L"CabinetWClass") == 0 || OwnedByProgram(hwnd);
+                      lstrcmpW(cls, L"CabinetWClass") == 0 || lstrcmpW(cls, L"DTShadowWnd") == 0 ||
+                      lstrcmpW(cls, L"#32768") == 0 || OfProgram(hwnd);
     if (!ours) return TRUE;
     RECT rc{};
     ::GetWindowRect(hwnd, &rc);
@@ -63,6 +79,7 @@ BOOL CALLBACK Print(HWND hwnd, LPARAM) {
 
 int wmain(int argc, wchar_t** argv) {
     if (argc >= 2 && std::wcscmp(argv[1], L"windows") == 0) {
+        if (argc >= 3 && std::wcscmp(argv[2], L"all") == 0) ::EnumWindows(&FindPrograms, 0);
         ::EnumWindows(&Print, 0);
         return 0;
     }
@@ -72,6 +89,15 @@ int wmain(int argc, wchar_t** argv) {
         const WPARAM wParam = static_cast<WPARAM>(std::wcstoull(argv[4], nullptr, 0));
         return ::PostMessageW(hwnd, msg, wParam, 0) ? 0 : 1;
     }
-    std::fprintf(stderr, "usage: program_probe windows | post <hwnd> <message> <wParam>\n");
+    if (argc >= 2 && std::wcscmp(argv[1], L"tray") == 0) {
+        HWND tray = ::FindWindowW(L"__winex11_standalone_tray", nullptr);
+        RECT client{};
+        ::GetClientRect(tray, &client);
+        POINT pt{client.left + 12, client.top + client.bottom / 2};
+        ::ClientToScreen(tray, &pt);
+        std::printf("%ld %ld %d\n", pt.x, pt.y, tray && ::IsWindowVisible(tray) ? 1 : 0);
+        return 0;
+    }
+    std::fprintf(stderr, "usage: program_probe windows [all] | post <hwnd> <message> <wParam> | tray\n");
     return 2;
 }

@@ -2,22 +2,14 @@
 // language key, and the position grid with its two sliders.
 #pragma once
 
+#include "toolkit/ControlPlace.h"
 #include "toolkit/SkinControls.h"
 
 #include <windows.h>
 #include <cstdint>
 
-struct ControlPlace {
-    int id;
-    int x, y, cx, cy;
-};
-
-// Moves each control to its place (client pixels of the dialog).
-template <size_t N>
-void PlaceControls(HWND dialog, const ControlPlace (&places)[N]) {
-    for (const ControlPlace& p : places)
-        if (HWND c = ::GetDlgItem(dialog, p.id)) ::MoveWindow(c, p.x, p.y, p.cx, p.cy, FALSE);
-}
+using vt::ControlPlace;
+using vt::PlaceControls;
 
 // The language text of the key; a missing text leaves the template's own.
 void SetTextByKey(HWND window, const wchar_t* key);

@@ -1,7 +1,7 @@
 #include "region/WatermarkSetting.h"
 
 #include "region/OverlayLayout.h"
-#include "region/PendingSettings.h"
+#include "config/PendingOverlaySettings.h"
 #include "resources/ids/overlays.h"
 #include "toolkit/CommonDialogs.h"
 #include "toolkit/MemDC.h"

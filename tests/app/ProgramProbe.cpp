@@ -55,6 +55,13 @@ void PrintLine(const std::wstring& line) {
     std::printf("%s\n", utf8.c_str());
 }
 
+// The settings window and the message boxes: owned by the main window.
+bool OwnedByMainWindow(HWND hwnd) {
+    wchar_t title[64] = {};
+    if (HWND owner = ::GetWindow(hwnd, GW_OWNER)) ::InternalGetWindowText(owner, title, 64);
+    return lstrcmpW(title, L"Tarn Video Recorder") == 0;
+}
+
 BOOL CALLBACK Print(HWND hwnd, LPARAM) {
     wchar_t cls[64] = {};
     ::GetClassNameW(hwnd, cls, 64);
@@ -63,7 +70,7 @@ BOOL CALLBACK Print(HWND hwnd, LPARAM) {
     const std::wstring title = titleBuffer;
     const bool ours = title == L"Tarn Video Recorder" || lstrcmpW(cls, L"ExplorerWClass") == 0 ||
                       lstrcmpW(cls, L"CabinetWClass") == 0 || lstrcmpW(cls, L"DTShadowWnd") == 0 ||
-                      lstrcmpW(cls, L"#32768") == 0 || OfProgram(hwnd);
+                      lstrcmpW(cls, L"#32768") == 0 || OfProgram(hwnd) || OwnedByMainWindow(hwnd);
     if (!ours) return TRUE;
     RECT rc{};
     ::GetWindowRect(hwnd, &rc);

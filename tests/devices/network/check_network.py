@@ -216,12 +216,58 @@ def run_update(out, website, name, program=None):
         server.stop()
 
 
+def run_check_now(out):
+    """Check Now on the settings window's General page, with AutoUpdate off: every outcome
+    is told, a newer version and an older one alike, and the settings window takes clicks again."""
+    server = Server()
+    os.makedirs(out)  # the General page is reached only from a valid folder
+    stage(out, 0)
+    prog = cp.Program("checknow")
+    try:
+        if not cp.check(prog.main is not None, "check-now: the main window shows"):
+            return
+        main = prog.main
+        settings = cp.click_until(main, 220, 145, cp.settings_of(main), timeout=10)
+        if not cp.check(settings is not None, "check-now: the settings button opens the settings window"):
+            return
+        time.sleep(1)
+        cp.click(settings, 35, 91)  # the General page
+        time.sleep(0.6)
+        cp.check(server.requests == [], "check-now: nothing asked before the button")
+        box_of = lambda rows: next((r for r in rows if r["cls"] == "#32770" and r["text"] and
+                                    r["owner"] in (settings["hwnd"], main["hwnd"])), None)
+        for version, key, name in (("99.0.0.0", "ID_MSG_NEW_VERSION", "newer"),
+                                   ("0.0.0.1", "ID_MSG_UP_TO_DATE_VERSION", "older")):
+            server.routes["/download/update_Vistrel.ini"] = ini(Version=version)
+            asked = len(server.requests)
+            box = cp.click_until(settings, 150, 176, box_of, timeout=25, tries=2)
+            if not cp.check(box is not None, f"check-now/{name}: Check Now tells the outcome"):
+                return
+            if name == "newer":
+                shot("check-now")
+            cp.check(cp.flat(box["text"]) == cp.flat(cp.english(key).replace("%s", "Tarn Video Recorder")),
+                     f"check-now/{name}: its text ('{box['text'][:50]}')")
+            cp.check(len(server.requests) == asked + 1 and from_general_server(server),
+                     f"check-now/{name}: the server was asked once ({server.requests})")
+            cp.post(box["hwnd"], 0x111, 2)  # Cancel; a lone OK takes it too
+            cp.check(cp.wait_for(gone(box["hwnd"]), 10), f"check-now/{name}: the box closes")
+        # A click the settings window takes only once the wait has enabled it again.
+        settings_gone = lambda rows: cp.settings_of(main)(rows) is None
+        cp.check(cp.click_until(settings, 279, 8, settings_gone, tries=2), "check-now: the close button closes settings")
+        cp.post(main["hwnd"], 0x10)
+        cp.check(prog.wait(15) == 0, "check-now: the program ends")
+    finally:
+        prog.kill()
+        server.stop()
+
+
 def main():
     out_root = os.path.join(cp.BUILD, "e2e-network-out")
     shutil.rmtree(out_root, ignore_errors=True)
     cp.wine("cmd", "/c", "exit")
     # Output folders are named "out", as the file browser's title is looked for.
     run_installation(os.path.join(out_root, "install", "out"))
+    run_check_now(os.path.join(out_root, "checknow", "out"))
 
     # The browser Wine starts for web pages is a script that notes what it was given.
     script = os.path.join(cp.BUILD, "e2e-network-browser.sh")

@@ -1,7 +1,7 @@
 // Looks at the program's windows from outside, for the end-to-end check:
 //   program_probe windows            one line per window of interest:
 //       hwnd|class|title|owner|left,top,right,bottom|visible|iconic|box text|time|size|file name|
-//       record enabled|stop enabled
+//       record enabled|stop enabled|player's file title
 //   program_probe post <hwnd> <message> <wParam>
 #include <windows.h>
 
@@ -30,8 +30,10 @@ BOOL CALLBACK Print(HWND hwnd, LPARAM) {
     wchar_t titleBuffer[256] = {};
     ::InternalGetWindowText(hwnd, titleBuffer, 256);
     const std::wstring title = titleBuffer;
+    // The player window: its control (1054) and its file title (1064).
+    const bool player = ::GetDlgItem(hwnd, 1054) && ::GetDlgItem(hwnd, 1064);
     const bool ours = title == L"Tarn Video Recorder" || lstrcmpW(cls, L"ExplorerWClass") == 0 ||
-                      lstrcmpW(cls, L"CabinetWClass") == 0;
+                      lstrcmpW(cls, L"CabinetWClass") == 0 || player;
     if (!ours) return TRUE;
     RECT rc{};
     ::GetWindowRect(hwnd, &rc);
@@ -43,7 +45,8 @@ BOOL CALLBACK Print(HWND hwnd, LPARAM) {
                         Text(::GetDlgItem(hwnd, 1037)) + L"|" + Text(::GetDlgItem(hwnd, 1038)) + L"|" +
                         Text(::GetDlgItem(hwnd, 1040)) + L"|" +
                         (::IsWindowEnabled(::GetDlgItem(hwnd, 1006)) ? L"1" : L"0") + L"|" +
-                        (::IsWindowEnabled(::GetDlgItem(hwnd, 1008)) ? L"1" : L"0");
+                        (::IsWindowEnabled(::GetDlgItem(hwnd, 1008)) ? L"1" : L"0") + L"|" +
+                        (player ? Text(::GetDlgItem(hwnd, 1064)) : std::wstring());
     // UTF-8, one line per window.
     const int n = ::WideCharToMultiByte(CP_UTF8, 0, line.c_str(), -1, nullptr, 0, nullptr, nullptr);
     std::string utf8(static_cast<size_t>(n > 0 ? n : 1), '\0');

@@ -244,6 +244,18 @@ TEST_F(PlayerWindowTest, FrameButtonsEdgesAndTitleBand) {
     ASSERT_TRUE(PumpUntil([&] { return main.got.size() == 2; }));
     EXPECT_EQ(static_cast<WPARAM>(IDC_MAIN_OPEN_VIDEO), main.got[0].second);
     EXPECT_EQ(static_cast<WPARAM>(IDC_MAIN_STOP), main.got[1].second);
+
+    // Another language relabels the window, its menu and its buttons' tips.
+    SelectLanguageFile(2052);
+    player.ApplyLanguage();
+    const std::wstring title = LoadLanguageText(L"IDC_STC_PLAYER_TITLE"), stop = LoadLanguageText(L"IDR_MENU_PLAYER_STOP");
+    SelectLanguageFile(1033);
+    EXPECT_EQ(L"\x89c6\x9891\x64ad\x653e\x5668", title);  // "video player" in Chinese
+    EXPECT_EQ(title, vt::WindowText(P()));
+    wchar_t item[64] = {};
+    ::GetMenuStringW(player.PreparedMenu(), ID_MENU_PLAYER_STOP, item, 64, MF_BYCOMMAND);
+    EXPECT_EQ(stop, item);
+    EXPECT_FALSE(stop.empty());
 }
 
 bool Enabled(HMENU menu, UINT id) { return !(::GetMenuState(menu, id, MF_BYCOMMAND) & (MF_GRAYED | MF_DISABLED)); }

@@ -107,7 +107,11 @@ void CScreenRecorderDlg::PlayerFailed(const std::wstring& path) {
     ShowControl(IDC_MAIN_FILENAME_CAPTION, false);
     ShowControl(IDC_MAIN_FILENAME, false);
     RedrawInfoArea();
+    // No hot key or tray command runs while the box is open.
+    const bool couldOperate = m_bCanOperate;
+    m_bCanOperate = false;
     ShowMessage(FormatLanguageText(LoadLanguageText(L"IDS_PLAYER_OPEN_FAILED"), path), MB_OK | MB_ICONERROR);
+    if (couldOperate) EnableOperation();
 }
 
 void CScreenRecorderDlg::PlayerTick() {

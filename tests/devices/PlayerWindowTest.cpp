@@ -1,6 +1,7 @@
 // The player window under Wine: its decisions without windows, its frame, buttons and
 // edges, and the platform's media control playing a recording that has sound.
 #include "app/AppTestSupport.h"
+#include "toolkit/desktop/DesktopTestUtil.h"
 #include "devices/CameraLayout.h"
 #include "devices/PlayerLogic.h"
 #include "devices/VideoPlayDlg.h"
@@ -191,25 +192,7 @@ TEST_F(PlayerWindowTest, FrameButtonsEdgesAndTitleBand) {
     // A press in the title band moves the window with the pointer; below it nothing moves.
     auto drag = [&](int y) {
         ::GetWindowRect(P(), &rc);
-        std::atomic<bool> done{false};
-        std::thread mouse([&] {
-            const auto move = [](int x, int yy, DWORD flags) {
-                INPUT in{};
-                in.type = INPUT_MOUSE;
-                in.mi.dx = x * 65535 / (::GetSystemMetrics(SM_CXSCREEN) - 1);
-                in.mi.dy = yy * 65535 / (::GetSystemMetrics(SM_CYSCREEN) - 1);
-                in.mi.dwFlags = MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE | flags;
-                ::SendInput(1, &in, sizeof(in));
-                ::Sleep(60);
-            };
-            move(rc.left + 300, rc.top + y, 0);
-            move(rc.left + 300, rc.top + y, MOUSEEVENTF_LEFTDOWN);
-            for (int i = 1; i <= 5; ++i) move(rc.left + 300 - 10 * i, rc.top + y - 6 * i, 0);
-            move(rc.left + 250, rc.top + y - 30, MOUSEEVENTF_LEFTUP);
-            done = true;
-        });
-        PumpUntil([&] { return done.load(); }, 10000);
-        mouse.join();
+        desktoptest::MouseDrag({rc.left + 300, rc.top + y}, {rc.left + 250, rc.top + y - 30});
         Pump(300);
         RECT after{};
         ::GetWindowRect(P(), &after);

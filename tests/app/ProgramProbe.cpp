@@ -32,8 +32,12 @@ BOOL CALLBACK Print(HWND hwnd, LPARAM) {
     const std::wstring title = titleBuffer;
     // The player window: its control (1054) and its file title (1064).
     const bool player = ::GetDlgItem(hwnd, 1054) && ::GetDlgItem(hwnd, 1064);
+    // Windows the main window owns (its file dialog).
+    wchar_t ownerTitle[64] = {};
+    if (HWND owner = ::GetWindow(hwnd, GW_OWNER)) ::InternalGetWindowText(owner, ownerTitle, 64);
     const bool ours = title == L"Tarn Video Recorder" || lstrcmpW(cls, L"ExplorerWClass") == 0 ||
-                      lstrcmpW(cls, L"CabinetWClass") == 0 || player;
+                      lstrcmpW(cls, L"CabinetWClass") == 0 || player ||
+                      lstrcmpW(ownerTitle, L"Tarn Video Recorder") == 0;
     if (!ours) return TRUE;
     RECT rc{};
     ::GetWindowRect(hwnd, &rc);

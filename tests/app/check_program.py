@@ -384,6 +384,17 @@ def run_player(out):
         idle = wait_for(lambda rows: (lambda m: m if m and m["record"] and not player_window(rows) else None)(
             main_window(rows)), 6)
         check(idle is not None, "F: closing the player hides it and makes the main window idle")
+        # The open button: the file typed into the system's file dialog plays again.
+        dialog = click_until(main, 22, 145, box_of(main), timeout=8)
+        if check(dialog is not None, "F: the open button shows the file dialog") and files:
+            time.sleep(0.5)
+            xdo("type", "--delay", "20", win(os.path.join(out, files[0])))
+            xdo("key", "Return")
+            again = wait_for(lambda rows: (lambda m: m if m and player_window(rows) and re.match(
+                r"^00:0[1-9]/00:0[3-5]$", m["time"]) else None)(main_window(rows)), 12)
+            check(again is not None, "F: the chosen file plays in the player")
+            if again:
+                check(again["iconic"], "F: the main window is minimised meanwhile")
         post(main["hwnd"], 0x10)
         check(prog.wait(15) == 0, "F: WM_CLOSE ends the program")
         check(not any("Failed" in t for t in prog.traces()), "F: no failure traces")

@@ -78,7 +78,8 @@ void CScreenRecorderDlg::PlayCommand() {
         PlayerFailed(m_lastVideoPath);
         return;
     }
-    if (m_mediaDuration <= 0) m_mediaDuration = std::trunc(m_player->Duration());
+    // Some players know the length only once playback has begun.
+    if (const double d = std::trunc(m_player->Duration()); d > 0) m_mediaDuration = d;
     m_timerPlayer.Start(m_hWnd, TIMER_PLAYER_POSITION, 1000);
     EnableButton(m_btnOpenVideoFile, true);
     EnableButton(m_btnSetRegionType, false);

@@ -318,6 +318,7 @@ bool CVideoPlayDlg::PlayFile(const std::wstring& path) {
     m_path = path;
     if (FAILED(m_player.SetURL(path))) return false;
     m_reload = false;
+    m_started = false;
     // 2. Often unknown (0 or less) until playback has begun.
     m_player.NewMedia(path, m_mediaDuration);
     // 3.
@@ -341,6 +342,7 @@ bool CVideoPlayDlg::Play() {
     }
     // Until the control reports otherwise.
     if (m_stateChanges == changes) m_playState = kPlayerPlaying;
+    m_started = true;
     return true;
 }
 
@@ -367,8 +369,9 @@ void CVideoPlayDlg::SetCurrentPosition(double seconds) {
 }
 
 double CVideoPlayDlg::Duration() {
+    // Until this file has played, the current media may still be the one before.
     double duration = 0;
-    if (SUCCEEDED(m_player.CurrentMediaDuration(duration)) && duration > 0) return duration;
+    if (m_started && SUCCEEDED(m_player.CurrentMediaDuration(duration)) && duration > 0) return duration;
     return m_mediaDuration;
 }
 

@@ -72,6 +72,7 @@ private:
     int m_playState = kPlayerStopped;
     unsigned m_stateChanges = 0;  // play-state events so far
     bool m_reload = false;        // the media was closed when it stopped
+    bool m_started = false;       // the file has played since it was loaded
     vt::UniqueMenu m_menu;
     vt::CImage m_frame;   // PNG 184, nine pieces
     vt::CImage m_icon;    // PNG 185

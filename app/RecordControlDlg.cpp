@@ -72,7 +72,7 @@ BOOL CRecordControlDlg::OnInitDialog() {
     Set(IDC_BAR_STOP, false);
     // A camera takes part unless only the screen is recorded; without a camera window
     // there is nothing to toggle.
-    Set(IDC_BAR_CAMERA, m_recordObject != 1);
+    Set(IDC_BAR_CAMERA, m_recordObject != 1 && m_host && m_host->BarHasCameraWindow());
     Settle();
     return FALSE;
 }

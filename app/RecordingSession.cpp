@@ -22,7 +22,10 @@
 void CScreenRecorderDlg::SetUpRegionFrame(bool fullScreen, const RECT& rect, HWND window) {
     if (!m_regionFrame) m_regionFrame = m_companions.createRegionFrame();
     if (!m_regionFrame) return;
-    if (!fullScreen && !m_controlBar) m_controlBar = m_companions.createRecordControlBar(m_settings.video.nRecordObject);
+    if (!fullScreen && !m_controlBar) {
+        m_controlBar = m_companions.createRecordControlBar(m_settings.video.nRecordObject);
+        UpdateBarCameraButton();
+    }
     const SIZE screen = ScreenSize();
     const RECT region = fullScreen ? RECT{0, 0, screen.cx, screen.cy} : rect;
     m_regionFrame->SetRegion(fullScreen, region, window, fullScreen ? nullptr : m_controlBar.get());
@@ -35,6 +38,13 @@ void CScreenRecorderDlg::RemoveRegionFrame() {
 
 void CScreenRecorderDlg::DestroyCameraWindow() {
     m_cameraWindow.reset();
+    UpdateBarCameraButton();
+}
+
+void CScreenRecorderDlg::UpdateBarCameraButton() {
+    // The button toggles the camera picture of a screen recording: only while there is one.
+    EnableBarButton(IRecordControlBar::kCamera,
+                    m_cameraWindow && (m_settings.video.nRecordObject & kRecordObjectScreenWithCamera));
 }
 
 bool CScreenRecorderDlg::CreateCameraInRect(int cameraIndex, const RECT& rect) {
@@ -44,6 +54,7 @@ bool CScreenRecorderDlg::CreateCameraInRect(int cameraIndex, const RECT& rect) {
     camera->Show(true);
     camera->Place(rect);
     m_cameraWindow = std::move(camera);
+    UpdateBarCameraButton();
     return true;
 }
 
@@ -196,7 +207,7 @@ void CScreenRecorderDlg::BeginNewRecording() {
     EnableBarButton(IRecordControlBar::kPause, false);
     ShowBarButton(IRecordControlBar::kPause, true);
     EnableBarButton(IRecordControlBar::kStop, true);
-    EnableBarButton(IRecordControlBar::kCamera, (o & kRecordObjectScreenWithCamera) != 0);
+    UpdateBarCameraButton();
     // 9.
     const SIZE screen = ScreenSize();
     RECT cameraRect{};
@@ -236,7 +247,8 @@ void CScreenRecorderDlg::StartRecordThread() {
     if (window && ::IsWindow(window) && !::IsIconic(window) && ::GetWindowRect(window, &windowRect)) {
         haveWindow = true;
         vt::Trace(cameraOnly ? L"UI Get Camera window hwnd :%d" : L"UI Get window hwnd :%d", HandleToLong(window));
-        ::SetForegroundWindow(window);
+        // The camera's picture area is a child: its window comes to the front.
+        ::SetForegroundWindow(::GetAncestor(window, GA_ROOT));
         m_rcRecord = windowRect;
     }
     const RecordRecords records = FillRecords(s, m_rcRecord, haveWindow ? &windowRect : nullptr, screen);

@@ -6,6 +6,7 @@
 #include "app/HotKeys.h"
 #include "app/RecordSetup.h"
 #include "app/RecorderMessages.h"
+#include "app/TrayMenuStates.h"
 #include "config/Language.h"
 #include "resource.h"
 #include "toolkit/Layered.h"
@@ -92,6 +93,8 @@ BOOL CScreenRecorderDlg::OnInitDialog() {
     // 8., 9.
     PlaceWindow();
     m_shadow = m_companions.createShadow(m_hWnd);
+    // Timer 2 applies the setting; switched off already, a shadow never flashes before it.
+    if (m_shadow && !m_settings.common.bShowShadow) m_shadow->SetEnabled(false);
     m_timerShadow.Start(m_hWnd, TIMER_SHADOW, 200);
     return TRUE;
 }
@@ -497,8 +500,10 @@ void CScreenRecorderDlg::EndMainWindow() {
 
 void CScreenRecorderDlg::CloseButton() {
     if (m_settings.common.bCloseToTray) {
-        // Hidden only with the icon in the tray: otherwise nothing would bring it back.
-        if (m_tray && m_tray->SetIcon(m_smallIcon.Get(), vt::WindowText(m_hWnd)))
+        // Hidden only with the icon in the tray: otherwise nothing would bring it back. An
+        // icon the shell has lost since fails to change and is added afresh.
+        const std::wstring tip = vt::WindowText(m_hWnd);
+        if (m_tray && (m_tray->SetIcon(m_smallIcon.Get(), tip) || m_tray->SetIcon(m_smallIcon.Get(), tip)))
             ::ShowWindow(m_hWnd, SW_HIDE);
         else
             ::ShowWindow(m_hWnd, SW_MINIMIZE);
@@ -583,21 +588,18 @@ void CScreenRecorderDlg::ShowFromTray() {
 }
 
 void CScreenRecorderDlg::TrayCallback(UINT mouseMessage) {
-    if (mouseMessage == WM_RBUTTONDOWN) {
-        HMENU menu = ::GetSubMenu(m_trayMenu.Get(), 0);
-        const bool free = m_pending == Pending::None && m_bCanOperate;
-        const bool canStart = free && (m_state == SessionState::Idle || m_state == SessionState::Paused);
-        const bool canPause = free && m_state == SessionState::Recording;
-        const bool canStop = free && (m_state == SessionState::Recording || m_state == SessionState::Paused);
-        const auto set = [menu](UINT id, bool enabled) {
-            ::EnableMenuItem(menu, id, MF_BYCOMMAND | (enabled ? MF_ENABLED : MF_GRAYED | MF_DISABLED));
-        };
-        set(ID_MENU_TRAY_START, canStart);
-        set(ID_MENU_TRAY_PAUSE, canPause);
-        set(ID_MENU_TRAY_STOP, canStop);
-    } else if (mouseMessage == WM_LBUTTONDBLCLK) {
-        ShowFromTray();
-    }
+    // The icon shows the menu on the button's release and turns a double click into the
+    // menu's first command (Show) itself; here only the items' states are set. A quick
+    // second press comes as a double click, and its release shows the menu too.
+    if (mouseMessage != WM_RBUTTONDOWN && mouseMessage != WM_RBUTTONDBLCLK) return;
+    HMENU menu = ::GetSubMenu(m_trayMenu.Get(), 0);
+    const TrayMenuStates states = TrayMenuStatesFor(m_state, m_pending != Pending::None || !m_bCanOperate);
+    const auto set = [menu](UINT id, bool enabled) {
+        ::EnableMenuItem(menu, id, MF_BYCOMMAND | (enabled ? MF_ENABLED : MF_GRAYED | MF_DISABLED));
+    };
+    set(ID_MENU_TRAY_START, states.start);
+    set(ID_MENU_TRAY_PAUSE, states.pause);
+    set(ID_MENU_TRAY_STOP, states.stop);
 }
 
 namespace {
@@ -696,7 +698,9 @@ void CScreenRecorderDlg::ShowLanguageMenu() {
         ::GetPrivateProfileStringW(L"General Settings", L"Language", L"", name, 1024, list[i].path.c_str());
         std::wstring text = name;
         if (text.empty()) text = vt::Format(L"Language %d", menu->ItemCount());
-        menu->AppendItem(ID_LANGUAGE_FIRST + static_cast<UINT>(i), text, LanguageFlagImage(list[i].id));
+        const UINT id = ID_LANGUAGE_FIRST + static_cast<UINT>(i);
+        menu->AppendItem(id, text, LanguageFlagImage(list[i].id));
+        if (list[i].id == CurrentLanguageId()) menu->CheckItem(id, true);
         if (i + 1 < list.size()) menu->AppendSeparator();
     }
     RECT rc{};

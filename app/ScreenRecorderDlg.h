@@ -109,6 +109,7 @@ private:
     void RemoveRegionFrame();
     void DestroyCameraWindow();
     bool CreateCameraInRect(int cameraIndex, const RECT& rect);
+    void UpdateBarCameraButton();
     void EnableBarButton(int id, bool enabled);
     void ShowBarButton(int id, bool shown);
 

@@ -101,5 +101,5 @@ private:
 // flowing (the owner's top-level window is disabled meanwhile), then tells the outcome
 // with every message; after the wait it shows the no-connection message. Returns the
 // code, or -1 when it gave up.
-int RunUpdateCheckNow(HWND owner, DWORD waitMs = StartupUpdateCheck::kWaitMs);
+int RunUpdateCheckNow(HWND owner, DWORD waitMs);
 int RunUpdateCheckNow(HWND owner, const UpdateCheckOptions& options, DWORD waitMs, const UpdateResultUi& ui);

@@ -1,32 +1,36 @@
-// First build: a plain pop-up menu, text items and separators, drawn by the system.
 #include "app/seams/MenuXP.h"
 
-#include "toolkit/Raii.h"
+#include "toolkit/MenuXP.h"
 
 namespace {
 
-class CPlainMenu final : public IPopupMenu {
+class CMenuXPAdapter final : public IPopupMenu {
 public:
-    explicit CPlainMenu(HMENU menu) noexcept : m_menu(menu) {}
-    void AppendItem(UINT id, const std::wstring& text, int) override {
-        ::AppendMenuW(m_menu.Get(), MF_STRING, id, text.c_str());
+    bool Ready(UINT pictureStrip) {
+        // A missing strip leaves the items without pictures, not the menu unusable.
+        if (pictureStrip) m_menu.LoadPictureStrip(pictureStrip);
+        return m_menu.GetSafeHmenu() != nullptr;
     }
-    void AppendSeparator() override { ::AppendMenuW(m_menu.Get(), MF_SEPARATOR, 0, nullptr); }
-    int ItemCount() const override { return ::GetMenuItemCount(m_menu.Get()); }
-    UINT Track(HWND owner, POINT pt, UINT flags) override {
-        return static_cast<UINT>(::TrackPopupMenu(m_menu.Get(), flags, pt.x, pt.y, 0, owner, nullptr));
+    void AppendItem(UINT id, const std::wstring& text, int pictureIndex) override {
+        m_menu.Append(std::make_unique<vt::CMenuXPItem>(id, text, pictureIndex));
     }
-    bool MeasureItem(MEASUREITEMSTRUCT&) override { return false; }
-    bool DrawItem(const DRAWITEMSTRUCT&) override { return false; }
+    void AppendSeparator() override { m_menu.Append(std::make_unique<vt::CMenuXPSeparator>()); }
+    void CheckItem(UINT id, bool checked) override {
+        ::CheckMenuItem(m_menu.GetSafeHmenu(), id, MF_BYCOMMAND | (checked ? MF_CHECKED : MF_UNCHECKED));
+    }
+    int ItemCount() const override { return m_menu.ItemCount(); }
+    UINT Track(HWND owner, POINT pt, UINT flags) override { return m_menu.Track(owner, pt, flags); }
+    bool MeasureItem(MEASUREITEMSTRUCT& mis) override { return m_menu.MeasureItem(mis); }
+    bool DrawItem(const DRAWITEMSTRUCT& dis) override { return m_menu.DrawItem(dis); }
 
 private:
-    vt::UniqueMenu m_menu;
+    vt::CMenuXP m_menu;
 };
 
 } // namespace
 
-std::unique_ptr<IPopupMenu> CreateOwnerDrawnMenu(UINT) {
-    HMENU menu = ::CreatePopupMenu();
-    if (!menu) return nullptr;
-    return std::make_unique<CPlainMenu>(menu);
+std::unique_ptr<IPopupMenu> CreateOwnerDrawnMenu(UINT pictureStrip) {
+    auto menu = std::make_unique<CMenuXPAdapter>();
+    if (!menu->Ready(pictureStrip)) return nullptr;
+    return menu;
 }

@@ -1,5 +1,5 @@
-// Pop-up menus whose items the program draws (a picture from a strip, the text), used for
-// the language menu.
+// Pop-up menus whose items the program draws (a picture from a strip, a tick on the
+// checked item, the text), used for the language menu.
 #pragma once
 
 #include <windows.h>
@@ -11,6 +11,8 @@ public:
     virtual ~IPopupMenu() = default;
     virtual void AppendItem(UINT id, const std::wstring& text, int pictureIndex) = 0;
     virtual void AppendSeparator() = 0;
+    // Ticks (or clears) the item with this command id, as CheckMenuItem does.
+    virtual void CheckItem(UINT id, bool checked) = 0;
     // Items so far, separators included.
     virtual int ItemCount() const = 0;
     // Shows the menu at the screen point (TrackPopupMenu flags); the chosen command is

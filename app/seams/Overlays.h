@@ -6,6 +6,7 @@
 
 #include <windows.h>
 #include <memory>
+#include <vector>
 
 class IRecordingOverlays {
 public:
@@ -14,6 +15,8 @@ public:
     virtual void MakeTopmost() = 0;
     // Shows the date and time overlay, when there is one.
     virtual void ShowTimeOverlay() = 0;
+    // The windows made (time, title, watermark, as there are), for checks.
+    virtual std::vector<HWND> Windows() const = 0;
 };
 
 // Creates, in this order, the time (NoteTime), title (NoteTitle) and watermark

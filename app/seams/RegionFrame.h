@@ -36,6 +36,7 @@ public:
 
 // Hidden helper window with the blink timer and the four corner windows; null on failure.
 std::unique_ptr<IRegionFrame> CreateRegionFrame();
-// The bar, created hidden; its camera button is enabled when recordObject is not 1.
+// The bar, created hidden; its camera button is enabled when recordObject is not 1 and
+// the main window has a camera window.
 // Its commands go to RecorderHost(). Null on failure.
 std::unique_ptr<IRecordControlBar> CreateRecordControlBar(int recordObject);

@@ -1,6 +1,12 @@
-// First build: the title is not offered for change; the stored title stays.
+// The change-title dialog (region/TitleSetting) as the main window's title prompt.
 #include "app/seams/TitlePrompt.h"
 
-INT_PTR RunChangeTitle(HWND, std::wstring&) {
-    return IDCANCEL;
+#include "region/TitleSetting.h"
+
+INT_PTR RunChangeTitle(HWND owner, std::wstring& title) {
+    CDlgChangeTitle dialog;
+    dialog.SetTitle(title);
+    const INT_PTR result = dialog.DoModal(owner);
+    if (result == IDOK) title = dialog.Title();
+    return result;
 }

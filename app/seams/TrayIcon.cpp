@@ -1,17 +1,24 @@
-// First build: the icon never reaches the tray, so closing to the tray minimises instead.
 #include "app/seams/TrayIcon.h"
+
+#include "toolkit/TrayIcon.h"
 
 namespace {
 
-class CNoTrayIcon final : public ITrayIcon {
+class CTrayIconAdapter final : public ITrayIcon {
 public:
-    void SetNotificationWnd(HWND, UINT) override {}
-    bool SetIcon(HICON, const std::wstring&) override { return false; }
-    void SetTip(const std::wstring&) override {}
+    explicit CTrayIconAdapter(HMENU menu) : m_icon(menu) {}
+    void SetNotificationWnd(HWND window, UINT callbackMessage) override {
+        m_icon.SetNotificationWnd(window, callbackMessage);
+    }
+    bool SetIcon(HICON icon, const std::wstring& tip) override { return m_icon.SetIcon(icon, tip); }
+    void SetTip(const std::wstring& tip) override { m_icon.SetTip(tip); }
+
+private:
+    vt::CTrayIcon m_icon;
 };
 
 } // namespace
 
-std::unique_ptr<ITrayIcon> CreateTrayIcon(HMENU) {
-    return std::make_unique<CNoTrayIcon>();
+std::unique_ptr<ITrayIcon> CreateTrayIcon(HMENU menu) {
+    return std::make_unique<CTrayIconAdapter>(menu);
 }

@@ -19,3 +19,8 @@ std::unique_ptr<IUpdateCheck> StartUpdateCheck();
 
 // Shows the outcome of a check (worker exit code); with showAll false only a newer version.
 void HandleUpdateResult(int code, HWND owner, bool showAll);
+
+// The settings window's check-now command: checks at once and tells the user the outcome,
+// whatever it is; waits at most 20 s with the owner's top-level window disabled while
+// messages keep flowing.
+void RunUpdateCheckNow(HWND owner);

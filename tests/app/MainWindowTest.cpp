@@ -7,10 +7,13 @@
 
 #include "app/RecorderMessages.h"
 #include "app/ScreenRecorderDlg.h"
+#include "app/TrayMenuStates.h"
 #include "config/Language.h"
 #include "config/LanguageFormat.h"
 #include "resource.h"
 #include "toolkit/Paths.h"
+#include "toolkit/TrayIcon.h"
+#include "toolkit/desktop/DesktopTestUtil.h"
 
 #include <gtest/gtest.h>
 
@@ -24,10 +27,12 @@ namespace {
 class MainWindowTest : public ::testing::Test {
 protected:
     void SetUp() override {
+        desktoptest::ShadowsReady();  // the program does it at start-up
         SetSettingsFolderOverride(temp.Path());
         BuildLanguageList(vt::ProgramFolder() + L"Language\\");
         fakeapi::Reset();
         companions = Companions::Default();
+        companions.startUpdateCheck = [] { return std::unique_ptr<IUpdateCheck>(); }; // no network here
         companions.runEncoderInstall = [this](HWND) {
             ++installRuns;
             if (duringInstall) duringInstall();
@@ -56,6 +61,7 @@ protected:
         s.video.nRecordRegion = kRecordRegionFullScreen;
         s.common.bMinWindow = 0;
         s.audio.bRecordSystemVoice = 0;
+        s.common.bShowShadow = showShadow;  // before timer 2 applies it
         const std::wstring out = OutDir();
         wcscpy_s(s.video.szOutDir, out.c_str());
         PumpUntil([] { return false; }, 200);
@@ -81,6 +87,7 @@ protected:
     int selections = 0;
     RegionSelectionResult selection;
     std::vector<std::wstring> browsed;
+    int showShadow = 1;
 };
 
 struct Place {
@@ -441,6 +448,12 @@ TEST_F(MainWindowTest, LanguageSwitchRelabelsTextsTipsAndMenus) {
 }
 
 TEST_F(MainWindowTest, CloseToTrayWithoutAnIconMinimises) {
+    struct NoTray : ITrayIcon {
+        void SetNotificationWnd(HWND, UINT) override {}
+        bool SetIcon(HICON, const std::wstring&) override { return false; }
+        void SetTip(const std::wstring&) override {}
+    };
+    companions.createTrayIcon = [](HMENU) { return std::make_unique<NoTray>(); };
     Open();
     dlg->Settings().common.bCloseToTray = 1;
     Command(IDC_MAIN_CLOSE);
@@ -632,4 +645,345 @@ TEST_F(PlayerModeTest, UnknownLengthAndFilesThatDoNotPlay) {
     EXPECT_TRUE(WaitState(SessionState::Recording));
 }
 
+TEST(TrayMenuStates, OfferOnlyWhatTheSessionAccepts) {
+    const struct {
+        SessionState state;
+        bool busy, start, pause, stop;
+    } rows[] = {
+        {SessionState::Idle, false, true, false, false},      {SessionState::Starting, false, false, false, false},
+        {SessionState::Recording, false, false, true, true},  {SessionState::Paused, false, true, false, true},
+        {SessionState::Stopping, false, false, false, false}, {SessionState::Recording, true, false, false, false},
+        {SessionState::Idle, true, false, false, false},
+    };
+    for (const auto& r : rows) {
+        const TrayMenuStates s = TrayMenuStatesFor(r.state, r.busy);
+        EXPECT_EQ(r.start, s.start) << static_cast<int>(r.state) << r.busy;
+        EXPECT_EQ(r.pause, s.pause) << static_cast<int>(r.state) << r.busy;
+        EXPECT_EQ(r.stop, s.stop) << static_cast<int>(r.state) << r.busy;
+    }
+}
+
+// The icon in Wine's own tray, with real clicks: close to it, back by a double click,
+// recording from its menu, back after the task bar "restarts", gone with the program.
+TEST_F(MainWindowTest, LivesInTheTrayAndIsSteeredFromIt) {
+    using desktoptest::FirstTrayIcon, desktoptest::MenuOf, desktoptest::MouseClick, desktoptest::MouseDoubleClick,
+        desktoptest::TrayShowing, desktoptest::WithOpenMenu;
+    std::vector<std::wstring> tips;
+    struct TipLog : ITrayIcon {
+        std::unique_ptr<ITrayIcon> real;
+        std::vector<std::wstring>* tips;
+        void SetNotificationWnd(HWND w, UINT m) override { real->SetNotificationWnd(w, m); }
+        bool SetIcon(HICON icon, const std::wstring& tip) override {
+            if (icon) tips->push_back(tip);
+            return real->SetIcon(icon, tip);
+        }
+        void SetTip(const std::wstring& tip) override { real->SetTip(tip); }
+    };
+    companions.createTrayIcon = [&](HMENU menu) {
+        auto log = std::make_unique<TipLog>();
+        log->real = CreateTrayIcon(menu);
+        log->tips = &tips;
+        return log;
+    };
+    Open();
+    EXPECT_FALSE(TrayShowing()) << "no icon before the window goes to the tray";
+    dlg->Settings().common.bCloseToTray = 1;
+    Command(IDC_MAIN_CLOSE);
+    ASSERT_TRUE(PumpUntil([&] { return !::IsWindowVisible(W()) && TrayShowing(); }));
+    EXPECT_FALSE(::IsIconic(W()));
+    EXPECT_EQ((std::vector<std::wstring>{vt::WindowText(W())}), tips);
+
+    MouseDoubleClick(FirstTrayIcon());
+    ASSERT_TRUE(PumpUntil([&] { return ::IsWindowVisible(W()) != FALSE; }));
+    EXPECT_EQ(W(), ::GetForegroundWindow());
+    EXPECT_TRUE(TrayShowing()) << "the icon stays";
+
+    // Right click: the items as the session allows, and a pick reaches the session.
+    // Keys walk the menu (Show, Record, Pause, Stop, Exit) until the item is lit.
+    const auto pick = [&](int target, UINT expectGrayed) {
+        UINT grayed = 0;
+        bool first = true;
+        const bool shown = WithOpenMenu([] { MouseClick(FirstTrayIcon(), true); }, [&](HWND popup) {
+            HMENU menu = MenuOf(popup);
+            if (first) {
+                first = false;
+                for (int i = 0; i < 5; ++i)
+                    if (::GetMenuState(menu, i, MF_BYPOSITION) & MF_GRAYED) grayed |= 1u << i;
+            }
+            const bool lit = ::GetMenuState(menu, target, MF_BYPOSITION) & MF_HILITE;
+            ::PostMessageW(popup, WM_KEYDOWN, lit ? VK_RETURN : VK_DOWN, 0);
+            return lit;
+        });
+        EXPECT_TRUE(shown);
+        EXPECT_EQ(expectGrayed, grayed);
+    };
+    pick(1, 0b01100);  // Record
+    ASSERT_TRUE(WaitState(SessionState::Recording));
+    pick(2, 0b00010);  // Pause (soon after: the press comes as a double click)
+    ASSERT_TRUE(PumpUntil([&] { return fakeapi::Count("Pause") == 1 && dlg->State() == SessionState::Paused; }));
+    pick(3, 0b00100);  // Stop
+    ASSERT_TRUE(WaitState(SessionState::Idle, 8000));
+    EXPECT_EQ(1, fakeapi::Count("Close"));
+
+    // The shell forgets the icon; its restart message brings it back.
+    NOTIFYICONDATAW gone{sizeof(gone)};
+    gone.hWnd = W();
+    ASSERT_TRUE(::Shell_NotifyIconW(NIM_DELETE, &gone));
+    ASSERT_TRUE(PumpUntil([] { return !TrayShowing(); }));
+    ::SendMessageW(W(), vt::TaskbarCreatedMessage(), 0, 0);
+    EXPECT_TRUE(PumpUntil([] { return TrayShowing(); }));
+
+    Command(ID_MENU_TRAY_EXIT);
+    ASSERT_TRUE(PumpUntil([&] { return !::IsWindow(W()); }));
+    EXPECT_TRUE(PumpUntil([] { return !TrayShowing(); })) << "the icon goes with the window";
+    EXPECT_NE(INVALID_FILE_ATTRIBUTES, ::GetFileAttributesW((temp.Path() + L"Settings.ini").c_str()));
+}
+
+TEST_F(MainWindowTest, ShadowFollowsTheWindowAndTheSetting) {
+    using desktoptest::FindTopWindow;
+    Open();
+    HWND shadow = FindTopWindow(L"DTShadowWnd", true);
+    ASSERT_TRUE(shadow);
+    EXPECT_EQ(W(), ::GetWindow(shadow, GW_OWNER));
+    const auto around = [&] {
+        RECT m{}, s{};
+        ::GetWindowRect(W(), &m);
+        ::GetWindowRect(shadow, &s);
+        return ::IsWindowVisible(shadow) && s.left == m.left - 5 && s.top == m.top - 5 && s.right == m.right + 5 &&
+               s.bottom == m.bottom + 5;
+    };
+    EXPECT_TRUE(around());
+    EXPECT_EQ(W(), ::GetForegroundWindow()) << "the shadow never takes activation";
+    ::ShowWindow(W(), SW_MINIMIZE);
+    EXPECT_FALSE(::IsWindowVisible(shadow));
+    ::ShowWindow(W(), SW_RESTORE);
+    EXPECT_TRUE(PumpUntil(around));
+    dlg->Settings().common.bCloseToTray = 1;
+    Command(IDC_MAIN_CLOSE);
+    ASSERT_TRUE(PumpUntil([&] { return !::IsWindowVisible(W()); }));
+    EXPECT_FALSE(::IsWindowVisible(shadow));
+    Command(ID_MENU_TRAY_SHOWMAIN);
+    EXPECT_TRUE(PumpUntil(around));
+    dlg.reset();
+
+    // ShowShadow 0: off after timer 2, and stays off through minimise, restore and tray.
+    showShadow = 0;
+    Open();
+    apptest::Pump(300);
+    shadow = FindTopWindow(L"DTShadowWnd", true);
+    ASSERT_TRUE(shadow);
+    EXPECT_FALSE(::IsWindowVisible(shadow));
+    ::ShowWindow(W(), SW_MINIMIZE);
+    ::ShowWindow(W(), SW_RESTORE);
+    dlg->Settings().common.bCloseToTray = 1;
+    Command(IDC_MAIN_CLOSE);
+    Command(ID_MENU_TRAY_SHOWMAIN);
+    PumpUntil([&] { return false; }, 300);
+    EXPECT_TRUE(::IsWindowVisible(W()));
+    EXPECT_FALSE(::IsWindowVisible(shadow));
+}
+
+TEST_F(MainWindowTest, LanguageMenuIsDrawnWithFlagsAndTheCheckAndSwitches) {
+    using desktoptest::MenuOf, desktoptest::ScreenPixel, desktoptest::WithOpenMenu;
+    Open();
+    ASSERT_TRUE(dlg->ApplyLanguage(1033));
+    const std::vector<LanguageEntry> list = LanguageList();
+    const auto at = [&](int id) {
+        return static_cast<int>(std::find_if(list.begin(), list.end(), [&](const LanguageEntry& e) { return e.id == id; }) -
+                                list.begin());
+    };
+    const int english = at(1033), chinese = at(2052);
+    ASSERT_LT(chinese, static_cast<int>(list.size()));
+    RECT button{};
+    ::GetWindowRect(Item(IDC_MAIN_LANGUAGE), &button);
+
+    int step = 0;
+    RECT popup{}, item{};
+    UINT englishState = 0, chineseState = 0;
+    COLORREF plain = 0, selected = 0, flag = 0;
+    int tick = 0, count = 0;
+    ASSERT_TRUE(WithOpenMenu([&] { Command(IDC_MAIN_LANGUAGE); }, [&](HWND window) {
+        HMENU menu = MenuOf(window);
+        if (step == 0) {
+            ::GetWindowRect(window, &popup);
+            count = ::GetMenuItemCount(menu);
+            MENUITEMINFOW info{sizeof(info), MIIM_FTYPE | MIIM_STATE};
+            ::GetMenuItemInfoW(menu, 2 * english, TRUE, &info);
+            englishState = info.fType | info.fState;
+            ::GetMenuItemInfoW(menu, 2 * chinese, TRUE, &info);
+            chineseState = info.fType | info.fState;
+            ::GetMenuItemRect(nullptr, menu, 2 * chinese, &item);
+            plain = ScreenPixel(item.left + 31, item.top + 2);
+            flag = ScreenPixel(item.left + 1 + 13, item.top + (item.bottom - item.top - 19) / 2 + 9);
+            RECT checked{};
+            ::GetMenuItemRect(nullptr, menu, 2 * english, &checked);
+            for (int y = checked.top; y < checked.bottom; ++y)
+                for (int x = checked.right - 16; x < checked.right; ++x) tick += ScreenPixel(x, y) == 0;
+            for (int i = 0; i <= chinese; ++i) ::PostMessageW(window, WM_KEYDOWN, VK_DOWN, 0);
+            step = 1;
+            return false;
+        }
+        selected = ScreenPixel(item.left + 31, item.top + 2);
+        if (selected == RGB(255, 255, 255)) return false;  // not drawn yet
+        ::PostMessageW(window, WM_KEYDOWN, VK_RETURN, 0);
+        return true;
+    }));
+    // Wine keeps the menu on the screen: moved left or up when it would not fit.
+    if (popup.right < ::GetSystemMetrics(SM_CXSCREEN)) {
+        EXPECT_EQ(button.left, popup.left);
+    }
+    if (popup.bottom < ::GetSystemMetrics(SM_CYSCREEN)) {
+        EXPECT_EQ(button.bottom + 2, popup.top);
+    }
+    EXPECT_EQ(static_cast<int>(2 * list.size() - 1), count);
+    EXPECT_EQ(UINT(MFT_OWNERDRAW | MFS_CHECKED), englishState & (MFT_OWNERDRAW | MFS_CHECKED));
+    EXPECT_EQ(UINT(MFT_OWNERDRAW), chineseState & (MFT_OWNERDRAW | MFS_CHECKED));
+    EXPECT_GE(tick, 12) << "the tick on the language in force";
+    EXPECT_EQ(RGB(255, 255, 255), plain);
+    EXPECT_EQ(RGB(231, 250, 220), selected);
+    vt::CImage strip;
+    ASSERT_EQ(1, vt::LoadImageResource(strip, nullptr, 163));
+    const DWORD want = strip.GetPixel(LanguageFlagImage(2052) * 27 + 13, 9);
+    EXPECT_EQ(RGB((want >> 16) & 0xFF, (want >> 8) & 0xFF, want & 0xFF), flag) << "the Chinese flag at x + 1";
+    ASSERT_TRUE(PumpUntil([] { return CurrentLanguageId() == 2052; }));
+    EXPECT_EQ(LoadLanguageText(L"ID_APP_NAME"), vt::WindowText(W()));
+}
+
 } // namespace
+
+// The camera picture, the overlays and the title prompt of a recording, through the real
+// windows: made where the rules put them, the bar's camera button following the camera
+// window, hidden by the close button's message, all gone when the file is finished.
+TEST_F(MainWindowTest, CameraPictureOverlaysAndTitleGoWithTheRecording) {
+    ::SetEnvironmentVariableW(L"VISTREL_VIRTUAL_DEVICES", L"camera:Main Cam@640x480");
+    vt::ScopeExit noCamera([] { ::SetEnvironmentVariableW(L"VISTREL_VIRTUAL_DEVICES", nullptr); });
+    HWND camera = nullptr, picture = nullptr, bar = nullptr;
+    bool barCameraBeforeCamera = true;
+    std::vector<HWND> overlays;
+    const auto barCameraOn = [&] { return ::IsWindowEnabled(::GetDlgItem(bar, IDC_BAR_CAMERA)) != FALSE; };
+    companions.createRecordControlBar = [&](int o) {
+        auto b = CreateRecordControlBar(o);
+        bar = b ? b->Window() : nullptr;
+        return b;
+    };
+    companions.createCameraWindow = [&](bool closeButton) {
+        barCameraBeforeCamera = bar && barCameraOn();
+        auto c = CreateCameraWindow(closeButton);
+        camera = c ? c->Window() : nullptr;
+        picture = c ? c->PictureWindow() : nullptr;
+        return c;
+    };
+    companions.createOverlays = [&](const AdvancedSettings& a, const RECT& r) {
+        auto o = CreateRecordingOverlays(a, r);
+        overlays = o ? o->Windows() : std::vector<HWND>{};
+        return o;
+    };
+    Open();
+    RecorderSettings& s = dlg->Settings();
+    s.video.nRecordObject = kRecordObjectScreenWithCamera;
+    s.video.nRecordRegion = kRecordRegionUserDefined;
+    wcscpy_s(s.video.szCameraName, L"Main Cam");
+    s.advanced.bNoteTime = s.advanced.bNoteTitle = 1;
+    wcscpy_s(s.advanced.title.szTitle, L"Old title");
+    wcscpy_s(s.advanced.title.lfFont.lfFaceName, L"Liberation Sans");
+    s.advanced.title.lfFont.lfHeight = -24;
+    s.advanced.title.nPosX = 50;
+    const RECT region{100, 100, 740, 580};
+    selection = {kRegionSelectionOk, region, nullptr};
+    // The title prompt, answered with a new title.
+    std::thread answer([&] {
+        for (int i = 0; i < 500; ++i, ::Sleep(20)) {
+            HWND box = nullptr;
+            while ((box = ::FindWindowExW(nullptr, box, L"#32770", nullptr)))
+                if (::GetWindow(box, GW_OWNER) == W() && ::GetDlgItem(box, IDC_CHANGE_TITLE_EDIT)) break;
+            if (!box) continue;
+            ::SetDlgItemTextW(box, IDC_CHANGE_TITLE_EDIT, L"New title");
+            ::PostMessageW(box, WM_COMMAND, IDOK, 0);
+            return;
+        }
+    });
+    Command(IDC_MAIN_RECORD);
+    const bool recording = WaitState(SessionState::Recording, 10000);
+    answer.join();
+    ASSERT_TRUE(recording);
+    EXPECT_STREQ(L"New title", s.advanced.title.szTitle);
+
+    ASSERT_TRUE(::IsWindow(camera));
+    RECT rc{};
+    ::GetWindowRect(camera, &rc);
+    const RECT pip{579, 459, 739, 579};
+    EXPECT_TRUE(::EqualRect(&rc, &pip)) << rc.left << "," << rc.top << "," << rc.right << "," << rc.bottom;
+    EXPECT_TRUE(::IsWindowVisible(camera));
+    EXPECT_TRUE(::GetWindowLongW(camera, GWL_EXSTYLE) & WS_EX_TOPMOST);
+    // The bar's camera button: off until the camera window is there, then on.
+    ASSERT_TRUE(::IsWindow(bar));
+    EXPECT_FALSE(barCameraBeforeCamera);
+    EXPECT_TRUE(barCameraOn());
+    // Time at the bottom-right corner, title centred at the top edge, both topmost.
+    ASSERT_EQ(2u, overlays.size());
+    for (HWND o : overlays) {
+        EXPECT_TRUE(::IsWindowVisible(o));
+        EXPECT_TRUE(::GetWindowLongW(o, GWL_EXSTYLE) & WS_EX_TOPMOST);
+    }
+    ::GetWindowRect(overlays[0], &rc);
+    EXPECT_EQ(region.right, rc.right);
+    EXPECT_EQ(region.bottom, rc.bottom);
+    ::GetWindowRect(overlays[1], &rc);
+    EXPECT_EQ(region.top, rc.top);
+    EXPECT_NEAR((region.left + region.right) / 2, (rc.left + rc.right) / 2, 1);
+
+    // The close button's message hides it; the bar's camera button brings it back.
+    ::PostMessageW(W(), WM_CAMERA_HIDE, 0, 0);
+    EXPECT_TRUE(PumpUntil([&] { return !::IsWindowVisible(camera); }));
+    ::PostMessageW(bar, WM_COMMAND, MAKEWPARAM(IDC_BAR_CAMERA, BN_CLICKED), 0);
+    EXPECT_TRUE(PumpUntil([&] { return ::IsWindowVisible(camera) != FALSE; }));
+
+    Command(IDC_MAIN_STOP);
+    ASSERT_TRUE(WaitState(SessionState::Idle, 8000));
+    EXPECT_FALSE(::IsWindow(camera));
+    for (HWND o : overlays) EXPECT_FALSE(::IsWindow(o));
+    EXPECT_FALSE(::IsWindow(bar));
+
+    // Camera only: the picture area is what is recorded, and the window stays put meanwhile.
+    s.video.nRecordObject = kRecordObjectCamera;
+    s.advanced.bNoteTitle = 0;
+    StartRecording();
+    ASSERT_TRUE(::IsWindow(picture));
+    RECT area{}, before{}, after{};
+    ::GetWindowRect(picture, &area);
+    const SEncoderSource source = fakeapi::LastSource();
+    EXPECT_TRUE(::EqualRect(&area, &source.rcCapture));
+    ::GetWindowRect(camera, &before);
+    ::PostMessageW(camera, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(100, 100));
+    ::PostMessageW(camera, WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(200, 150));
+    ::PostMessageW(camera, WM_LBUTTONUP, 0, MAKELPARAM(200, 150));
+    apptest::Pump(200);
+    ::GetWindowRect(camera, &after);
+    EXPECT_TRUE(::EqualRect(&before, &after));
+    Command(IDC_MAIN_STOP);
+    ASSERT_TRUE(WaitState(SessionState::Idle, 8000));
+    EXPECT_FALSE(::IsWindow(camera));
+
+    // A start that fails takes them away too.
+    fakeapi::Config failing;
+    failing.failStep = "Start";
+    fakeapi::Reset(failing);
+    apptest::BoxWatcher boxes(W());
+    camera = nullptr;
+    overlays.clear();
+    Command(IDC_MAIN_RECORD);
+    ASSERT_TRUE(PumpUntil([&] { return boxes.Count() == 1 && dlg->State() == SessionState::Idle; }));
+    ASSERT_NE(nullptr, camera);
+    EXPECT_FALSE(::IsWindow(camera));
+    ASSERT_EQ(1u, overlays.size());
+    EXPECT_FALSE(::IsWindow(overlays[0]));
+
+    // The whole-screen item puts the camera picture in the screen's corner at once.
+    s.video.nRecordObject = kRecordObjectScreenWithCamera;
+    Command(ID_POPMENU_FULLSCREEN);
+    ASSERT_TRUE(PumpUntil([&] { return ::IsWindow(camera) && ::IsWindowVisible(camera); }));
+    ::GetWindowRect(camera, &rc);
+    const int sw = ::GetSystemMetrics(SM_CXSCREEN), sh = ::GetSystemMetrics(SM_CYSCREEN);
+    const RECT corner{sw - 160, sh - 120, sw, sh};
+    EXPECT_TRUE(::EqualRect(&rc, &corner));
+}

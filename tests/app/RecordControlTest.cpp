@@ -116,10 +116,14 @@ TEST(RecordControlBar, OpensHiddenTopmostAtItsPictureSize) {
     CRecordControlDlg second;
     ASSERT_TRUE(second.Create(&withCamera, 4));
     EXPECT_TRUE(second.State(IDC_BAR_CAMERA).enabled);
+    CRecordControlDlg noCamera; // a camera recording whose camera window is not made yet
+    ASSERT_TRUE(noCamera.Create(&host, 4));
+    EXPECT_FALSE(noCamera.State(IDC_BAR_CAMERA).enabled);
 }
 
 TEST(RecordControlBar, CommandsNeverLeaveItStuck) {
     FakeHost host;
+    host.camera = true;
     CRecordControlDlg bar;
     ASSERT_TRUE(bar.Create(&host, 4));
     // Paused, as the session sets it.
@@ -144,6 +148,7 @@ TEST(RecordControlBar, CommandsNeverLeaveItStuck) {
     EXPECT_TRUE(bar.State(IDC_BAR_STOP).enabled);
 
     // No camera window: nothing to toggle, and the button goes off.
+    host.camera = false;
     Click(bar, IDC_BAR_CAMERA);
     EXPECT_FALSE(bar.State(IDC_BAR_CAMERA).enabled);
     host.camera = true;

@@ -62,12 +62,12 @@ def stage(out_dir):
         f.write(b"\xff\xfe" + settings.encode("utf-16-le"))
 
 
-def probe():
+def probe(*extra):
     # Through a file, not a pipe: a Wine service started meanwhile would inherit a pipe
     # and hold it open.
     out = os.path.join(BUILD, "e2e-program-probe.txt")
     with open(out, "wb") as f:
-        subprocess.run([WINE_EXEC, PROBE, "windows"], env=ENV, stdin=subprocess.DEVNULL, stdout=f,
+        subprocess.run([WINE_EXEC, PROBE, "windows", *extra], env=ENV, stdin=subprocess.DEVNULL, stdout=f,
                        stderr=subprocess.DEVNULL, timeout=60)
     rows = []
     for line in open(out, "rb").read().decode("utf-8", "replace").splitlines():

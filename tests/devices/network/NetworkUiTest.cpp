@@ -40,7 +40,6 @@ public:
                           std::lock_guard<std::mutex> lock(m_lock);
                           m_texts.push_back(Text(::GetDlgItem(box, kBoxText)));
                       }
-                      if (m_beforeAnswer) m_beforeAnswer();
                       ::PostMessageW(box, WM_COMMAND, answer, 0);
                   }
                   ::Sleep(20);
@@ -54,7 +53,6 @@ public:
         std::lock_guard<std::mutex> lock(m_lock);
         return m_texts;
     }
-    std::function<void()> m_beforeAnswer;
 
 private:
     std::atomic<bool> m_stop{false};
@@ -136,24 +134,6 @@ TEST_F(InstallDialog, DownloadingShowsMovingDotsAndCancelEndsItWithoutHoldingThe
     EXPECT_LT(::GetTickCount() - cancelled, 7000u);
     EXPECT_GE(answered, 20); // about five seconds of answers
     EXPECT_FALSE(Exists(folder.Path() + L"WMEncoderx64.exe"));
-}
-
-TEST_F(InstallDialog, ARefusedInstallerIsExplainedAndNeverRuns) {
-    NEEDS_FIXTURES();
-    server.Set("/files/WMEncoderx64.exe", Fixture(L"unsigned.exe"));
-    BoxAnswerer boxes(IDOK);
-    boxes.m_beforeAnswer = [] { Screenshot(L"install-refused"); };
-    const INT_PTR result = Run([&](HWND dialog) {
-        Click(dialog, IDC_DLG_DOWNLOAD_ENCODER_OK);
-        EXPECT_TRUE(WaitFor([&] { return !boxes.Texts().empty(); }, 30000));
-        Click(dialog, IDC_DLG_DOWNLOAD_ENCODER_CANCEL);
-    });
-    EXPECT_EQ(IDCANCEL, result);
-    EXPECT_EQ(std::vector<std::wstring>{FormatLanguageText(LoadLanguageText(L"IDC_DLG_DOWNLOAD_NOT_TRUSTED"),
-                                                           LoadLanguageText(L"IDC_DLG_DOWNLOAD_ENCODER"))},
-              boxes.Texts());
-    EXPECT_FALSE(Exists(folder.Path() + L"WMEncoderx64.exe"));
-    EXPECT_FALSE(Exists(folder.Path() + L"WMEncoderx64.exe.args"));
 }
 
 TEST_F(InstallDialog, AfterTheInstallerOnlyTheEncoderBeingThereMeansOk) {

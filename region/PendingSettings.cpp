@@ -1,4 +1,0 @@
-#include "region/PendingSettings.h"
-
-std::unique_ptr<TitleSettings> PendingTitleSettings;
-std::unique_ptr<WatermarkSettings> PendingWatermarkSettings;

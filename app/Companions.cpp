@@ -43,6 +43,9 @@ Companions Companions::Default() {
     c.createPlayer = &CreateVideoPlayer;
     c.runSettingsWindow = &RunSettingsWindow;
     c.endSettingsWindow = &EndSettingsWindow;
+    c.runTitleSettings = &RunTitleSettings;
+    c.runWatermarkSettings = &RunWatermarkSettings;
+    c.checkForUpdatesNow = [](HWND owner) { RunUpdateCheckNow(owner); };
     c.startUpdateCheck = &StartUpdateCheck;
     c.createTrayIcon = &CreateTrayIcon;
     c.createShadow = &CreateWindowShadow;

@@ -31,8 +31,12 @@ struct Companions {
     std::function<std::unique_ptr<IRecordingOverlays>(const AdvancedSettings&, const RECT&)> createOverlays;
     std::function<INT_PTR(HWND owner, std::wstring& title)> runChangeTitle;
     std::function<std::unique_ptr<IVideoPlayer>(HWND mainWindow)> createPlayer;
-    std::function<INT_PTR(HWND owner, RecorderSettings&, ISettingsHost&)> runSettingsWindow;
+    std::function<INT_PTR(HWND owner, RecorderSettings&, ISettingsWindowHost&)> runSettingsWindow;
     std::function<bool()> endSettingsWindow;
+    std::function<bool(HWND owner)> runTitleSettings;
+    std::function<bool(HWND owner)> runWatermarkSettings;
+    // The settings window's "check now": tells the user the outcome, waiting for it.
+    std::function<void(HWND owner)> checkForUpdatesNow;
     std::function<std::unique_ptr<IUpdateCheck>()> startUpdateCheck;
     std::function<std::unique_ptr<ITrayIcon>(HMENU menu)> createTrayIcon;
     std::function<std::unique_ptr<IWindowShadow>(HWND parent)> createShadow;

@@ -38,6 +38,7 @@ void CScreenRecorderDlg::RemoveRegionFrame() {
 
 void CScreenRecorderDlg::DestroyCameraWindow() {
     m_cameraWindow.reset();
+    m_cameraIndex = -1;
     UpdateBarCameraButton();
 }
 
@@ -54,6 +55,7 @@ bool CScreenRecorderDlg::CreateCameraInRect(int cameraIndex, const RECT& rect) {
     camera->Show(true);
     camera->Place(rect);
     m_cameraWindow = std::move(camera);
+    m_cameraIndex = cameraIndex;
     UpdateBarCameraButton();
     return true;
 }
@@ -145,7 +147,7 @@ void CScreenRecorderDlg::BeginNewRecording() {
             } else {
                 if (!m_cameraWindow) m_cameraWindow = m_companions.createCameraWindow(false);
                 if (m_cameraWindow) {
-                    m_cameraWindow->SelectCamera(index);
+                    SelectCamera(index);
                     m_cameraWindow->Show(true);
                 }
             }

@@ -13,6 +13,7 @@
 #include "toolkit/MemDC.h"
 #include "toolkit/SkinText.h"
 #include "toolkit/Trace.h"
+#include "toolkit/WebAddress.h"
 
 #include <commctrl.h>
 
@@ -461,6 +462,9 @@ bool CScreenRecorderDlg::RunSettingsAndApply() {
     if (m_companions.runSettingsWindow(m_hWnd, m_settings, *this) != IDOK) return false;
     SetRegionTypeChecks(m_settings.video.nRecordRegion == kRecordRegionUserDefined);
     ApplyHotKeys();
+    // Restoring the defaults takes the system's language: the window follows the record.
+    if (m_settings.nLanguage != CurrentLanguageId() && !ApplyLanguage(m_settings.nLanguage))
+        m_settings.nLanguage = CurrentLanguageId();
     if ((m_settings.video.nRecordObject & kRecordObjectCamera) && m_cameraWindow) {
         m_hRecordWnd = m_cameraWindow->PictureWindow();
         ::GetWindowRect(m_hRecordWnd, &m_rcRecord);
@@ -471,6 +475,42 @@ bool CScreenRecorderDlg::RunSettingsAndApply() {
         m_controlBar.reset();
     }
     return true;
+}
+
+bool CScreenRecorderDlg::CreateCameraWindow() {
+    if (!m_cameraWindow) {
+        m_cameraWindow = m_companions.createCameraWindow(true);
+        m_cameraIndex = -1;
+        UpdateBarCameraButton();
+    }
+    return m_cameraWindow != nullptr;
+}
+
+bool CScreenRecorderDlg::SelectCamera(int deviceIndex) {
+    if (!m_cameraWindow) return false;
+    const bool opened = m_cameraWindow->SelectCamera(deviceIndex);
+    m_cameraIndex = opened ? deviceIndex : -1;
+    return opened;
+}
+
+void CScreenRecorderDlg::ShowShadow(bool show) {
+    if (m_shadow) m_shadow->SetEnabled(show);
+}
+
+void CScreenRecorderDlg::RunUpdateCheckNow(HWND owner) {
+    if (m_companions.checkForUpdatesNow) m_companions.checkForUpdatesNow(owner);
+}
+
+bool CScreenRecorderDlg::ShowTitleSettings(HWND owner) {
+    return m_companions.runTitleSettings && m_companions.runTitleSettings(owner);
+}
+
+bool CScreenRecorderDlg::ShowWatermarkSettings(HWND owner) {
+    return m_companions.runWatermarkSettings && m_companions.runWatermarkSettings(owner);
+}
+
+void CScreenRecorderDlg::OpenWebPage(const std::wstring& address) {
+    vt::OpenWebAddress(address);
 }
 
 void CScreenRecorderDlg::OnSettingsButton() {

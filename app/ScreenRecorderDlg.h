@@ -17,7 +17,10 @@
 #include <memory>
 #include <string>
 
-class CScreenRecorderDlg : public vt::CDialog, public IRecorderHost, public ISettingsHost {
+class CScreenRecorderDlg : public vt::CDialog,
+                           public IRecorderHost,
+                           public ISettingsHost,
+                           public ISettingsWindowHost {
 public:
     // Timers of the main window.
     static constexpr UINT_PTR TIMER_UPDATE_CHECK = 1;
@@ -55,6 +58,22 @@ public:
     HWND SettingsWindow() const override { return m_hWnd; }
     void SetRegionTypeChecks(bool userDefined) override;
     void SetCaptureRect(const RECT& rect) override { m_rcRecord = rect; }
+
+    // ISettingsWindowHost: the settings window's camera preview, shadow, update check,
+    // overlay dialogs and web pages (IsCameraWindowVisible is IRecorderHost's).
+    const ISettingsHost* SettingsHost() const override { return this; }
+    bool CameraWindowExists() const override { return m_cameraWindow != nullptr; }
+    bool CreateCameraWindow() override;
+    bool SelectCamera(int deviceIndex) override;
+    int CurrentCamera() const override { return m_cameraWindow ? m_cameraIndex : -1; }
+    void ShowCameraWindow() override { ShowCameraWindow(true); }
+    void HideCameraWindow() override { ShowCameraWindow(false); }
+    void DestroyCameraWindow() override;
+    void ShowShadow(bool show) override;
+    void RunUpdateCheckNow(HWND owner) override;
+    bool ShowTitleSettings(HWND owner) override;
+    bool ShowWatermarkSettings(HWND owner) override;
+    void OpenWebPage(const std::wstring& address) override;
 
     // The file being recorded (or recorded last).
     const std::wstring& RecordFile() const noexcept { return m_strRecordFile; }
@@ -107,7 +126,6 @@ private:
     // Companions
     void SetUpRegionFrame(bool fullScreen, const RECT& rect, HWND window);
     void RemoveRegionFrame();
-    void DestroyCameraWindow();
     bool CreateCameraInRect(int cameraIndex, const RECT& rect);
     void UpdateBarCameraButton();
     void EnableBarButton(int id, bool enabled);
@@ -162,6 +180,7 @@ private:
     std::unique_ptr<IRegionFrame> m_regionFrame;
     std::unique_ptr<IRecordControlBar> m_controlBar;
     std::unique_ptr<ICameraWindow> m_cameraWindow;
+    int m_cameraIndex = -1;  // opened in m_cameraWindow; -1 not known
     std::unique_ptr<IRecordingOverlays> m_overlays;
     std::unique_ptr<IVideoPlayer> m_player;
     std::unique_ptr<ITrayIcon> m_tray;

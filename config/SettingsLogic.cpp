@@ -1,6 +1,7 @@
 #include "config/SettingsLogic.h"
 
 #include "config/Settings.h"
+#include "toolkit/WebAddress.h"
 
 #include <algorithm>
 #include <cstring>
@@ -25,8 +26,6 @@ bool IsBlank(wchar_t c) { return c == L' ' || c == L'\t' || c == L'\r' || c == L
 
 bool IsHighSurrogate(wchar_t c) { return c >= 0xD800 && c <= 0xDBFF; }
 
-constexpr size_t kMaxWebAddress = 2048;
-
 } // namespace
 
 SettingsPage PageForSelectTab(int selectTab) noexcept {
@@ -49,21 +48,8 @@ const wchar_t* WebsiteKeyForLanguage(int languageId) noexcept {
     }
 }
 
-bool IsWebAddress(std::wstring_view address) noexcept {
-    if (address.empty() || address.size() > kMaxWebAddress) return false;
-    size_t schemeLength = 0;
-    if (StartsWithNoCase(address, L"http://")) schemeLength = 7;
-    else if (StartsWithNoCase(address, L"https://")) schemeLength = 8;
-    else return false;
-    // A host must follow; "http:///x" or "http://" alone names none.
-    if (address.size() == schemeLength || address[schemeLength] == L'/' || address[schemeLength] == L'\\')
-        return false;
-    return std::none_of(address.begin(), address.end(),
-                        [](wchar_t c) { return c <= 0x20 || c == 0x7F || (c >= 0x80 && c <= 0x9F); });
-}
-
 std::wstring VendorAddress(std::wstring_view iniValue) {
-    if (IsWebAddress(iniValue)) return std::wstring(iniValue);
+    if (vt::IsWebAddress(iniValue)) return std::wstring(iniValue);
     return kBuiltInVendorAddress;
 }
 

@@ -24,12 +24,8 @@ inline constexpr wchar_t kVendorLinkText[] = L"www.tarnvideo.com";
 // Key of update.ini's [Program] section that holds the vendor page of a language.
 const wchar_t* WebsiteKeyForLanguage(int languageId) noexcept;
 
-// Whether a page may be handed to the shell: only an absolute http:// or https://
-// address (any case) with something after the scheme, without control characters or
-// spaces, and of bounded length. update.ini comes over plain HTTP and the program runs
-// elevated, so anything else (a program path, file:, a share) is never opened.
-bool IsWebAddress(std::wstring_view address) noexcept;
-// The value from update.ini when it is a web address, else the built-in page.
+// The value from update.ini when it is a web address (vt::IsWebAddress: update.ini comes
+// over plain HTTP and the program runs elevated), else the built-in page.
 std::wstring VendorAddress(std::wstring_view iniValue);
 
 // --- Video page -------------------------------------------------------------------

@@ -40,10 +40,7 @@ bool CSettingsPage::OnEraseBkgnd(HDC dc) {
 }
 
 void CSettingsPage::Place(const ControlPlace* places, size_t count) const {
-    for (size_t i = 0; i < count; ++i) {
-        const ControlPlace& p = places[i];
-        ::SetWindowPos(Item(p.id), nullptr, p.x, p.y, p.cx, p.cy, SWP_NOZORDER | SWP_NOACTIVATE);
-    }
+    vt::PlaceControls(m_hWnd, places, count);
 }
 
 void CSettingsPage::SetCaptions(const ControlCaption* captions, size_t count) const {

@@ -3,6 +3,7 @@
 // through, lays its controls out in pixels and labels them from the language file.
 #pragma once
 
+#include "toolkit/ControlPlace.h"
 #include "toolkit/Dialog.h"
 #include "toolkit/Image.h"
 #include "toolkit/Raii.h"
@@ -10,11 +11,7 @@
 #include <string>
 #include <vector>
 
-// A control's place on its page, in pixels.
-struct ControlPlace {
-    int id;
-    int x, y, cx, cy;
-};
+using vt::ControlPlace;
 
 // A text of the language file and the control that shows it.
 struct ControlCaption {

@@ -40,39 +40,9 @@ public:
     virtual bool ShowTitleSettings(HWND owner) = 0;
     virtual bool ShowWatermarkSettings(HWND owner) = 0;
 
-    // Opens a web page (the address is checked before; see OpenWebPage).
+    // Opens a web page (only a web address is opened; see vt::OpenWebAddress).
     virtual void OpenWebPage(const std::wstring& address) = 0;
 
 protected:
     ~ISettingsWindowHost() = default;
-};
-
-// Hands an address to the shell's "open" verb, only when it is an http:// or https://
-// address (IsWebAddress). True when it was handed over.
-bool OpenWebPage(const std::wstring& address);
-
-// Every member takes its "not there" branch: no camera window, no shadow, an update
-// check that cannot connect, dialogs that are cancelled; web pages open for real. The
-// main window derives from it and overrides what exists.
-class CSettingsWindowHostBase : public ISettingsWindowHost {
-public:
-    CSettingsWindowHostBase() = default;
-    CSettingsWindowHostBase(const CSettingsWindowHostBase&) = delete;
-    CSettingsWindowHostBase& operator=(const CSettingsWindowHostBase&) = delete;
-    const ISettingsHost* SettingsHost() const override { return nullptr; }
-    bool CameraWindowExists() const override { return false; }
-    bool CreateCameraWindow() override { return false; }
-    bool SelectCamera(int) override { return false; }
-    int CurrentCamera() const override { return -1; }
-    void ShowCameraWindow() override {}
-    void HideCameraWindow() override {}
-    bool IsCameraWindowVisible() const override { return false; }
-    void DestroyCameraWindow() override {}
-    void ShowShadow(bool) override {}
-    void RunUpdateCheckNow(HWND owner) override;
-    bool ShowTitleSettings(HWND) override { return false; }
-    bool ShowWatermarkSettings(HWND) override { return false; }
-    void OpenWebPage(const std::wstring& address) override { ::OpenWebPage(address); }
-
-    virtual ~CSettingsWindowHostBase() = default;
 };

@@ -1,5 +1,7 @@
 #include "devices/UpdateConfig.h"
 
+#include "config/SettingsLogic.h"
+
 #include <windows.h>
 
 #include <vector>
@@ -9,14 +11,8 @@ std::wstring UpdateConfigUrl(int languageId) {
            kUpdateConfigPath;
 }
 
-const wchar_t* WebsiteKey(int languageId) {
-    switch (languageId) {
-    case 1028: return L"Website_tw";
-    case 1041: return L"Website_jp";
-    case 2052: return L"Website_cn";
-    default: return L"Website_en";
-    }
-}
+// The settings window's vendor link reads the same key.
+const wchar_t* WebsiteKey(int languageId) { return WebsiteKeyForLanguage(languageId); }
 
 const wchar_t* EncoderKey(int languageId) { return languageId == 2052 ? L"Encoder_cn" : L"Encoder_en"; }
 

@@ -2,6 +2,8 @@
 
 #include "config/Language.h"
 #include "region/OverlayLayout.h"
+#include "toolkit/MemDC.h"
+#include "toolkit/Raii.h"
 
 void SetTextByKey(HWND window, const wchar_t* key) {
     const std::wstring text = LoadLanguageText(key);
@@ -63,5 +65,24 @@ bool CPositionGrid::Press(int id, int32_t* x, int32_t* y) {
         ::EnableWindow(m_x->GetSafeHwnd(), cell->xSliderEnabled);
         ::EnableWindow(m_y->GetSafeHwnd(), cell->ySliderEnabled);
     }
+    return true;
+}
+
+bool CSettingsPreview::Attach(HWND hwnd) {
+    if (!vt::CWnd::Attach(hwnd)) return false;
+    vt::LoadImageResource(m_background, nullptr, 181);
+    return true;
+}
+
+bool CSettingsPreview::OnPaint() {
+    vt::PaintDc pdc(m_hWnd);
+    RECT client{};
+    ::GetClientRect(m_hWnd, &client);
+    vt::OffscreenDc off(pdc.Get(), client);
+    ::FillRect(off.Get(), &client, ::GetSysColorBrush(COLOR_BTNSHADOW));
+    if (!m_background.IsNull())
+        m_background.Draw(off.Get(), 1, 1, m_background.GetWidth(), m_background.GetHeight(), 0, 0,
+                          m_background.GetWidth(), m_background.GetHeight());
+    PaintOver(off.Get(), client);
     return true;
 }

@@ -2,22 +2,15 @@
 // language key, and the position grid with its two sliders.
 #pragma once
 
+#include "toolkit/ControlPlace.h"
+#include "toolkit/Image.h"
 #include "toolkit/SkinControls.h"
 
 #include <windows.h>
 #include <cstdint>
 
-struct ControlPlace {
-    int id;
-    int x, y, cx, cy;
-};
-
-// Moves each control to its place (client pixels of the dialog).
-template <size_t N>
-void PlaceControls(HWND dialog, const ControlPlace (&places)[N]) {
-    for (const ControlPlace& p : places)
-        if (HWND c = ::GetDlgItem(dialog, p.id)) ::MoveWindow(c, p.x, p.y, p.cx, p.cy, FALSE);
-}
+using vt::ControlPlace;
+using vt::PlaceControls;
 
 // The language text of the key; a missing text leaves the template's own.
 void SetTextByKey(HWND window, const wchar_t* key);
@@ -30,6 +23,21 @@ void SizeClientAndCentre(HWND dialog, int clientCx, int clientCy);
 
 // A slider of the settings dialogs: picture 182, range 0..100.
 bool CreateSettingsSlider(CNSliderEx& slider, HWND dialog, int id, int x, int y, int cx, int cy, int value);
+
+// A settings dialog's preview: the sample picture (181) on a shadow-coloured ground,
+// painted off screen; the derived preview draws what it shows over it.
+class CSettingsPreview : public vt::CWnd {
+public:
+    bool Attach(HWND hwnd);
+
+protected:
+    bool OnEraseBkgnd(HDC) override { return true; }
+    bool OnPaint() override;
+    virtual void PaintOver(HDC dc, const RECT& client) = 0;
+
+private:
+    vt::CImage m_background;
+};
 
 // The nine position buttons (picture 180), three by three from (left, top).
 class CPositionGrid {

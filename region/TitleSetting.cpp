@@ -1,7 +1,7 @@
 #include "region/TitleSetting.h"
 
 #include "region/OverlayLayout.h"
-#include "region/PendingSettings.h"
+#include "config/PendingOverlaySettings.h"
 #include "resources/ids/overlays.h"
 #include "toolkit/CommonDialogs.h"
 #include "toolkit/MemDC.h"
@@ -12,32 +12,13 @@ using namespace Gdiplus;
 
 // --- Preview ----------------------------------------------------------------
 
-bool CStaticTitlePreview::Attach(HWND hwnd) {
-    if (!vt::CWnd::Attach(hwnd)) return false;
-    vt::LoadImageResource(m_background, nullptr, 181);
-    return true;
-}
-
 void CStaticTitlePreview::SetSettings(const TitleSettings& settings) {
     m_settings = settings;
     m_font = TitleFont::Make(settings);
     if (m_hWnd) ::InvalidateRect(m_hWnd, nullptr, FALSE);
 }
 
-bool CStaticTitlePreview::OnPaint() {
-    vt::PaintDc pdc(m_hWnd);
-    RECT client{};
-    ::GetClientRect(m_hWnd, &client);
-    vt::OffscreenDc off(pdc.Get(), client);
-    Paint(off.Get(), client);
-    return true;
-}
-
-void CStaticTitlePreview::Paint(HDC dc, const RECT& client) {
-    ::FillRect(dc, &client, ::GetSysColorBrush(COLOR_BTNSHADOW));
-    if (!m_background.IsNull())
-        m_background.Draw(dc, 1, 1, m_background.GetWidth(), m_background.GetHeight(), 0, 0, m_background.GetWidth(),
-                          m_background.GetHeight());
+void CStaticTitlePreview::PaintOver(HDC dc, const RECT& client) {
     vt::DcState state(dc);
     ::IntersectClipRect(dc, client.left + 3, client.top + 3, client.right - 3, client.bottom - 3);
 

@@ -12,21 +12,17 @@
 #include <string>
 
 // The title over a sample picture, roughly as the recording will show it.
-class CStaticTitlePreview : public vt::CWnd {
+class CStaticTitlePreview : public CSettingsPreview {
 public:
-    bool Attach(HWND hwnd);
     void SetSettings(const TitleSettings& settings);
 
 protected:
-    bool OnEraseBkgnd(HDC) override { return true; }
-    bool OnPaint() override;
+    void PaintOver(HDC dc, const RECT& client) override;
 
 private:
-    void Paint(HDC dc, const RECT& client);
 
     TitleSettings m_settings{};
     TitleFont m_font;
-    vt::CImage m_background;
 };
 
 class CDlgTitleSetting : public vt::CDialog {

@@ -1,7 +1,7 @@
 #include "region/WatermarkSetting.h"
 
 #include "region/OverlayLayout.h"
-#include "region/PendingSettings.h"
+#include "config/PendingOverlaySettings.h"
 #include "resources/ids/overlays.h"
 #include "toolkit/CommonDialogs.h"
 #include "toolkit/MemDC.h"
@@ -18,31 +18,12 @@ std::wstring PathOf(const WatermarkSettings& s) {
 
 // --- Preview ----------------------------------------------------------------
 
-bool CStaticWatermaskPreview::Attach(HWND hwnd) {
-    if (!vt::CWnd::Attach(hwnd)) return false;
-    vt::LoadImageResource(m_background, nullptr, 181);
-    return true;
-}
-
 void CStaticWatermaskPreview::SetSettings(const WatermarkSettings& settings) {
     m_settings = settings;
     if (m_hWnd) ::InvalidateRect(m_hWnd, nullptr, FALSE);
 }
 
-bool CStaticWatermaskPreview::OnPaint() {
-    vt::PaintDc pdc(m_hWnd);
-    RECT client{};
-    ::GetClientRect(m_hWnd, &client);
-    vt::OffscreenDc off(pdc.Get(), client);
-    Paint(off.Get(), client);
-    return true;
-}
-
-void CStaticWatermaskPreview::Paint(HDC dc, const RECT& client) {
-    ::FillRect(dc, &client, ::GetSysColorBrush(COLOR_BTNSHADOW));
-    if (!m_background.IsNull())
-        m_background.Draw(dc, 1, 1, m_background.GetWidth(), m_background.GetHeight(), 0, 0, m_background.GetWidth(),
-                          m_background.GetHeight());
+void CStaticWatermaskPreview::PaintOver(HDC dc, const RECT& client) {
     const std::wstring path = PathOf(m_settings);
     if (!FileExists(path)) return;
     if (m_picture.Path() != path && m_failedPath != path) {

@@ -9,20 +9,16 @@
 #include "toolkit/SkinControls.h"
 
 // The picture over a sample background at the size it will have in the recording.
-class CStaticWatermaskPreview : public vt::CWnd {
+class CStaticWatermaskPreview : public CSettingsPreview {
 public:
-    bool Attach(HWND hwnd);
     void SetSettings(const WatermarkSettings& settings);
 
 protected:
-    bool OnEraseBkgnd(HDC) override { return true; }
-    bool OnPaint() override;
+    void PaintOver(HDC dc, const RECT& client) override;
 
 private:
-    void Paint(HDC dc, const RECT& client);
 
     WatermarkSettings m_settings{};
-    vt::CImage m_background;
     // Decoded once per path; a path that failed is not tried again at every paint.
     CWatermarkPicture m_picture;
     std::wstring m_failedPath;

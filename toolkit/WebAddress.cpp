@@ -3,6 +3,7 @@
 #include <windows.h>
 #include <shellapi.h>
 
+#include <algorithm>
 #include <cwctype>
 
 namespace vt {
@@ -11,7 +12,7 @@ namespace {
 
 constexpr size_t kMaxAddress = 2048;
 
-bool StartsWithNoCase(const std::wstring& text, const wchar_t* prefix) {
+bool StartsWithNoCase(std::wstring_view text, const wchar_t* prefix) {
     size_t i = 0;
     for (; prefix[i] != 0; ++i) {
         if (i >= text.size() || std::towlower(text[i]) != prefix[i]) return false;
@@ -21,7 +22,7 @@ bool StartsWithNoCase(const std::wstring& text, const wchar_t* prefix) {
 
 } // namespace
 
-bool IsWebAddress(const std::wstring& address) {
+bool IsWebAddress(std::wstring_view address) noexcept {
     if (address.size() > kMaxAddress) return false;
     size_t rest = 0;
     if (StartsWithNoCase(address, L"http://")) rest = 7;
@@ -29,10 +30,8 @@ bool IsWebAddress(const std::wstring& address) {
     else return false;
     // A host must follow; "http:///x" or "http://\x" names none.
     if (rest >= address.size() || address[rest] == L'/' || address[rest] == L'\\') return false;
-    for (wchar_t c : address) {
-        if (c < 0x20 || c == 0x7F) return false;
-    }
-    return true;
+    return std::none_of(address.begin(), address.end(),
+                        [](wchar_t c) { return c <= 0x20 || c == 0x7F || (c >= 0x80 && c <= 0x9F); });
 }
 
 bool OpenWebAddress(const std::wstring& address) {

@@ -4,12 +4,13 @@
 #pragma once
 
 #include <string>
+#include <string_view>
 
 namespace vt {
 
 // True for an absolute http:// or https:// address (scheme in any case) with a host,
-// without control characters, at most 2048 characters long.
-bool IsWebAddress(const std::wstring& address);
+// without spaces or control characters, at most 2048 characters long.
+bool IsWebAddress(std::wstring_view address) noexcept;
 
 // Opens a web address with the shell's "open" verb (normal window). Returns false, and
 // opens nothing, when the text is not a web address or the shell refuses it.

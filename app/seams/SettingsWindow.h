@@ -2,15 +2,19 @@
 #pragma once
 
 #include "config/RecorderSettings.h"
-#include "config/Settings.h"
+#include "config/SettingsWindowHost.h"
 
 #include <windows.h>
 
 // IDOK when the user confirmed (the main window then applies the record: menu marks, hot
-// keys, camera window); anything else leaves the record as the window left it.
-// settingsHost serves the restore-defaults command.
-INT_PTR RunSettingsWindow(HWND owner, RecorderSettings& settings, ISettingsHost& settingsHost);
+// keys, camera window, language); anything else leaves the record as the window left it.
+// The host is the main window: camera window, shadow, update check, overlay dialogs.
+INT_PTR RunSettingsWindow(HWND owner, RecorderSettings& settings, ISettingsWindowHost& host);
 
 // Ends an open and visible settings window with 0, without committing (tray Exit).
 // Returns whether one was open.
 bool EndSettingsWindow();
+
+// The title and watermark settings dialogs on the pending copies; true on OK.
+bool RunTitleSettings(HWND owner);
+bool RunWatermarkSettings(HWND owner);

@@ -18,6 +18,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <thread>
 
 using apptest::PressKey;
 using apptest::PumpUntil;
@@ -326,6 +327,11 @@ TEST_F(MainWindowTest, FailedStartsShowTheirMessageAndLeaveNothing) {
     // An output folder that cannot be made: its message with the folder, nothing started.
     // The folder name is not a format.
     fakeapi::Reset();
+    int settingsRuns = 0;
+    companions.runSettingsWindow = [&](HWND, RecorderSettings&, ISettingsWindowHost&) {
+        ++settingsRuns;
+        return INT_PTR{0};
+    };
     Open();
     wcscpy_s(dlg->Settings().video.szOutDir, L"Q:\\%d%n%s");
     apptest::BoxWatcher boxes(W());
@@ -334,6 +340,7 @@ TEST_F(MainWindowTest, FailedStartsShowTheirMessageAndLeaveNothing) {
     EXPECT_EQ(FormatLanguageText(LoadLanguageText(L"IDS_CREATEDIR_FAILED"), L"Q:\\%d%n%s"), boxes.Texts()[0]);
     EXPECT_NE(std::wstring::npos, boxes.Texts()[0].find(L"Q:\\%d%n%s"));
     EXPECT_EQ(0, fakeapi::Count("Creator"));
+    EXPECT_EQ(1, settingsRuns) << "then the settings window opens";
 }
 
 TEST_F(MainWindowTest, ClosingWhileRecordingFinishesTheFileFirst) {
@@ -643,6 +650,69 @@ TEST_F(PlayerModeTest, UnknownLengthAndFilesThatDoNotPlay) {
     // Not in player mode any more: the start hot key records.
     PressKey(VK_F1);
     EXPECT_TRUE(WaitState(SessionState::Recording));
+}
+
+// The real settings window from the settings button, played by a second thread: what OK
+// confirms takes effect (the new start key records); the tray's Exit ends an open one
+// without committing it, and the program closes.
+TEST_F(MainWindowTest, SettingsWindowConfirmedAppliesAndTrayExitEndsIt) {
+    Open();
+    ::CreateDirectoryW(OutDir().c_str(), nullptr);  // no question about making it
+    const HWND main = W();
+    const std::wstring title = LoadLanguageText(L"IDC_STC_ADVANCEDSET_TITLE");
+    const auto settingsWindow = [&] {
+        struct Search {
+            HWND owner;
+            const std::wstring* title;
+            HWND found = nullptr;
+        } search{main, &title};
+        ::EnumWindows([](HWND hwnd, LPARAM lParam) {
+            auto* s = reinterpret_cast<Search*>(lParam);
+            if (::GetWindow(hwnd, GW_OWNER) == s->owner && ::IsWindowVisible(hwnd) && vt::WindowText(hwnd) == *s->title)
+                s->found = hwnd;
+            return s->found ? FALSE : TRUE;
+        }, reinterpret_cast<LPARAM>(&search));
+        return search.found;
+    };
+    // Types a key into the start key's field, then does what `then` says.
+    const auto user = [&](WORD vk, std::function<void(HWND)> then) {
+        return std::thread([=] {
+            HWND settings = nullptr;
+            for (int i = 0; i < 500 && !settings; ++i, ::Sleep(20)) settings = settingsWindow();
+            if (!settings) return;
+            HWND field = nullptr;
+            ::EnumChildWindows(settings, [](HWND child, LPARAM lParam) {
+                if (::GetDlgCtrlID(child) != IDC_ADV_HOTKEY_START) return TRUE;
+                *reinterpret_cast<HWND*>(lParam) = child;
+                return FALSE;
+            }, reinterpret_cast<LPARAM>(&field));
+            const LPARAM scan = static_cast<LPARAM>(::MapVirtualKeyW(vk, MAPVK_VK_TO_VSC)) << 16;
+            ::PostMessageW(field, WM_KEYDOWN, vk, scan | 1);
+            ::Sleep(300);
+            then(settings);
+        });
+    };
+
+    std::thread confirm = user(VK_F5, [](HWND settings) { ::PostMessageW(settings, WM_COMMAND, IDOK, 0); });
+    Command(IDC_MAIN_SETTINGS);
+    const bool ended = PumpUntil([&] { return !settingsWindow() && dlg->CanOperate(); }, 15000);
+    confirm.join();
+    ASSERT_TRUE(ended);
+    EXPECT_EQ(VK_F5, dlg->Settings().advanced.nHotkeyStart);
+    EXPECT_TRUE(::IsWindowEnabled(main));
+    PressKey(VK_F5);
+    ASSERT_TRUE(WaitState(SessionState::Recording));
+    Command(IDC_MAIN_STOP);
+    ASSERT_TRUE(WaitState(SessionState::Idle, 8000));
+
+    std::thread exitFromTray = user(VK_F6, [main](HWND) { ::PostMessageW(main, WM_COMMAND, ID_MENU_TRAY_EXIT, 0); });
+    Command(IDC_MAIN_SETTINGS);
+    const bool closed = PumpUntil([&] { return !::IsWindow(main); }, 15000);
+    exitFromTray.join();
+    ASSERT_TRUE(closed);
+    EXPECT_EQ(VK_F5, dlg->Settings().advanced.nHotkeyStart) << "F6 was never committed";
+    EXPECT_EQ(static_cast<UINT>(VK_F5), ::GetPrivateProfileIntW(L"Advanced", L"Hotkey_Start", 0,
+                                                                 (temp.Path() + L"Settings.ini").c_str()));
 }
 
 TEST(TrayMenuStates, OfferOnlyWhatTheSessionAccepts) {

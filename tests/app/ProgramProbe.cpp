@@ -55,6 +55,13 @@ void PrintLine(const std::wstring& line) {
     std::printf("%s\n", utf8.c_str());
 }
 
+// The settings window and the message boxes: owned by the main window.
+bool OwnedByMainWindow(HWND hwnd) {
+    wchar_t title[64] = {};
+    if (HWND owner = ::GetWindow(hwnd, GW_OWNER)) ::InternalGetWindowText(owner, title, 64);
+    return lstrcmpW(title, L"Tarn Video Recorder") == 0;
+}
+
 BOOL CALLBACK Print(HWND hwnd, LPARAM) {
     wchar_t cls[64] = {};
     ::GetClassNameW(hwnd, cls, 64);
@@ -63,13 +70,9 @@ BOOL CALLBACK Print(HWND hwnd, LPARAM) {
     const std::wstring title = titleBuffer;
     // The player window: its control (1054) and its file title (1064).
     const bool player = ::GetDlgItem(hwnd, 1054) && ::GetDlgItem(hwnd, 1064);
-    // Dialogs the main window owns (its file dialog).
-    wchar_t ownerTitle[64] = {};
-    if (HWND owner = ::GetWindow(hwnd, GW_OWNER)) ::InternalGetWindowText(owner, ownerTitle, 64);
-    const bool ownedDialog = lstrcmpW(cls, L"#32770") == 0 && lstrcmpW(ownerTitle, L"Tarn Video Recorder") == 0;
     const bool ours = title == L"Tarn Video Recorder" || lstrcmpW(cls, L"ExplorerWClass") == 0 ||
                       lstrcmpW(cls, L"CabinetWClass") == 0 || lstrcmpW(cls, L"DTShadowWnd") == 0 ||
-                      lstrcmpW(cls, L"#32768") == 0 || OfProgram(hwnd) || player || ownedDialog;
+                      lstrcmpW(cls, L"#32768") == 0 || OfProgram(hwnd) || OwnedByMainWindow(hwnd) || player;
     if (!ours) return TRUE;
     RECT rc{};
     ::GetWindowRect(hwnd, &rc);

@@ -310,7 +310,13 @@ def run_close_while_recording(out):
         prog.kill()
 
 
-def run_failure(name, out_dir, out, expected, prepare=None, restore=None):
+def settings_of(main):
+    title = english("IDC_STC_ADVANCEDSET_TITLE")
+    return lambda rows: next((r for r in rows if r["owner"] == main["hwnd"] and r["title"] == title and r["visible"]),
+                             None)
+
+
+def run_failure(name, out_dir, out, expected, prepare=None, restore=None, settings_follow=False):
     stage(out_dir)
     if prepare:
         prepare()
@@ -328,7 +334,10 @@ def run_failure(name, out_dir, out, expected, prepare=None, restore=None):
             post(box["hwnd"], 0x111, 1)
             time.sleep(1)
         check(recordings(out) == [], f"{name}: no file")
-        post(main["hwnd"], 0x10)
+        if settings_follow and check(wait_for(settings_of(main), 10) is not None, f"{name}: the settings window opens"):
+            post(main["hwnd"], 0x111, 32787)  # the tray's Exit ends it, then the program
+        else:
+            post(main["hwnd"], 0x10)
         check(prog.wait(10) == 0, f"{name}: the program ends")
     finally:
         prog.kill()
@@ -427,7 +436,8 @@ def main():
                 restore=lambda: (subprocess.run([os.path.join(ROOT, "scripts", "register-standins")], env=ENV,
                                                 stdout=subprocess.DEVNULL), wine("cmd", "/c", "exit")))
     # E: an output folder that cannot be made.
-    run_failure("E", r"Q:\x", out_root + "/e", english("IDS_CREATEDIR_FAILED").replace("%s", r"Q:\x", 1))
+    run_failure("E", r"Q:\x", out_root + "/e", english("IDS_CREATEDIR_FAILED").replace("%s", r"Q:\x", 1),
+                settings_follow=True)
 
     print("%d failure(s)" % len(failures))
     return 1 if failures else 0

@@ -2,6 +2,7 @@
 #include "config/OutputFolder.h"
 #include "config/SettingsLogic.h"
 #include "config/LanguageTestSupport.h"
+#include "toolkit/WebAddress.h"
 
 #include <gtest/gtest.h>
 
@@ -27,11 +28,11 @@ TEST(SettingsLogic, OnlyWebAddressesOpen) {
         {L"javascript:alert(1)", false},
     };
     for (const Case& c : cases) {
-        EXPECT_EQ(IsWebAddress(c.value), c.web) << c.value;
+        EXPECT_EQ(vt::IsWebAddress(c.value), c.web) << c.value;
         EXPECT_EQ(VendorAddress(c.value), c.web ? c.value : kBuiltInVendorAddress) << c.value;
     }
-    EXPECT_FALSE(IsWebAddress(L"http://x/" + std::wstring(3000, L'a')));
-    EXPECT_TRUE(IsWebAddress(kBuiltInVendorAddress));
+    EXPECT_FALSE(vt::IsWebAddress(L"http://x/" + std::wstring(3000, L'a')));
+    EXPECT_TRUE(vt::IsWebAddress(kBuiltInVendorAddress));
 }
 
 TEST(SettingsLogic, WebsiteKeyAndPageByNumber) {

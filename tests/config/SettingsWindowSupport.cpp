@@ -7,6 +7,7 @@
 #include "toolkit/GdiPlus.h"
 #include "toolkit/Paths.h"
 #include "toolkit/Raii.h"
+#include "toolkit/WebAddress.h"
 
 #include <gtest/gtest.h>
 
@@ -188,7 +189,7 @@ bool FakeSettingsHost::ShowWatermarkSettings(HWND) {
 
 void FakeSettingsHost::OpenWebPage(const std::wstring& address) {
     webPages.push_back(address);
-    if (openForReal) ::OpenWebPage(address);
+    if (openForReal) vt::OpenWebAddress(address);
 }
 
 // ------------------------------------------------------------------ FakeDevices

@@ -9,7 +9,7 @@
 #include "devices/CameraLayout.h"
 #include "devices/CameraWindow.h"
 #include "encoder/Vistrelenc.h"
-#include "region/PendingSettings.h"
+#include "config/PendingOverlaySettings.h"
 #include "region/TitleSetting.h"
 #include "region/VideoLogo.h"
 #include "region/WatermarkSetting.h"

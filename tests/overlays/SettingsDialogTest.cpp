@@ -2,7 +2,7 @@
 // their loops; the platform dialogs answered through the replaceable table.
 #include "OverlayTestSupport.h"
 
-#include "region/PendingSettings.h"
+#include "config/PendingOverlaySettings.h"
 #include "region/TitleSetting.h"
 #include "region/WatermarkSetting.h"
 #include "resources/ids/overlays.h"

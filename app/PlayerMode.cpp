@@ -5,6 +5,7 @@
 #include "app/Formatting.h"
 #include "app/RecordSetup.h"
 #include "config/Language.h"
+#include "config/LanguageFormat.h"
 #include "resource.h"
 
 #include <cmath>
@@ -39,7 +40,7 @@ void CScreenRecorderDlg::OpenInPlayer(const std::wstring& path) {
     }
     if (!loaded) {
         m_lastVideoPath.clear();
-        SetButtonsIdle();
+        PlayerFailed(path);
         return;
     }
     m_lastVideoPath = path;
@@ -73,10 +74,12 @@ void CScreenRecorderDlg::PlayCommand() {
     if (!m_player->Play()) {
         // A file that does not play leaves nothing half-started.
         m_player->Stop();
-        m_bPlayerMode = false;
-        SetButtonsIdle();
+        if (window) ::ShowWindow(window, SW_HIDE);
+        PlayerFailed(m_lastVideoPath);
         return;
     }
+    // Some players know the length only once playback has begun.
+    if (const double d = std::trunc(m_player->Duration()); d > 0) m_mediaDuration = d;
     m_timerPlayer.Start(m_hWnd, TIMER_PLAYER_POSITION, 1000);
     EnableButton(m_btnOpenVideoFile, true);
     EnableButton(m_btnSetRegionType, false);
@@ -97,9 +100,41 @@ void CScreenRecorderDlg::ClosePlayer() {
     m_bPlayerMode = false;
 }
 
+void CScreenRecorderDlg::PlayerFailed(const std::wstring& path) {
+    m_timerPlayer.Stop();
+    m_bPlayerMode = false;
+    ShowPosition(0);
+    SetButtonsIdle();
+    ShowControl(IDC_MAIN_FILENAME_CAPTION, false);
+    ShowControl(IDC_MAIN_FILENAME, false);
+    RedrawInfoArea();
+    // No hot key or tray command runs while the box is open.
+    const bool couldOperate = m_bCanOperate;
+    m_bCanOperate = false;
+    ShowMessage(FormatLanguageText(LoadLanguageText(L"IDS_PLAYER_OPEN_FAILED"), path), MB_OK | MB_ICONERROR);
+    if (couldOperate) EnableOperation();
+}
+
+void CScreenRecorderDlg::PlayerTick() {
+    if (!m_player || m_player->PlayState() == IVideoPlayer::kStopped) {
+        StopCommand();
+        return;
+    }
+    if (m_mediaDuration <= 0) m_mediaDuration = std::trunc(m_player->Duration());
+    ShowPosition(m_player->CurrentPosition());
+}
+
+void CScreenRecorderDlg::SeekPlayer(int percent) {
+    // An unknown length gives no place to go to.
+    if (!m_player || !m_bPlayerMode || m_mediaDuration <= 0) return;
+    m_player->SetCurrentPosition(m_mediaDuration * percent / 100);
+    ShowPosition(m_player->CurrentPosition());
+}
+
 void CScreenRecorderDlg::ShowPosition(double position) {
     const double d = m_mediaDuration;
-    const double p = std::trunc(position);
+    // Without a length there is no place to show.
+    const double p = d > 0 ? std::trunc(position) : 0;
     m_slider.SetValue(PlayerSliderPercent(p, d));
     const unsigned ps = p > 0 ? static_cast<unsigned>(p) : 0;
     const unsigned ds = d > 0 ? static_cast<unsigned>(d) : 0;

@@ -95,7 +95,7 @@ void CScreenRecorderDlg::StartCommand() {
         m_state = SessionState::Starting;
         m_bCloseAfterRecord = false;
     }
-    if (m_bPlayerMode) {
+    if (m_bPlayerMode || m_player) {
         ClosePlayer();
         SetButtonsIdle();
     }
@@ -353,8 +353,8 @@ void CScreenRecorderDlg::ClockTick() {
 
 void CScreenRecorderDlg::PauseCommand() {
     if (m_bPlayerMode) {
-        if (m_player) {
-            m_player->Pause();
+        // A player that cannot pause goes on playing, and the buttons stay as they are.
+        if (m_player && m_player->Pause()) {
             m_timerPlayer.Stop();
             ShowControl(IDC_MAIN_PAUSE, false);
             EnableButton(m_btnPause, false);

@@ -298,10 +298,7 @@ LRESULT CScreenRecorderDlg::WindowProc(UINT msg, WPARAM wParam, LPARAM lParam) {
         RemoveRegionFrame();
         return 0;
     case WM_SKIN_SLIDER_CHANGED:
-        if (m_player && m_bPlayerMode) {
-            m_player->SetCurrentPosition(m_mediaDuration * static_cast<int>(wParam) / 100);
-            ShowPosition(m_player->CurrentPosition());
-        }
+        SeekPlayer(static_cast<int>(wParam));
         return 0;
     case WM_MEASUREITEM:
         if (auto* mis = reinterpret_cast<MEASUREITEMSTRUCT*>(lParam);
@@ -363,10 +360,7 @@ bool CScreenRecorderDlg::OnTimer(UINT_PTR id) {
         ClockTick();
         return true;
     case TIMER_PLAYER_POSITION:
-        if (!m_player || m_player->PlayState() == IVideoPlayer::kStopped)
-            StopCommand();
-        else
-            ShowPosition(m_player->CurrentPosition());
+        PlayerTick();
         return true;
     case TIMER_OPEN_AFTER_RECORD:
         m_timerOpenFile.Stop();

@@ -149,6 +149,9 @@ private:
     void OpenInPlayer(const std::wstring& path);
     void PlayCommand();
     void ClosePlayer();
+    void PlayerFailed(const std::wstring& path);
+    void PlayerTick();
+    void SeekPlayer(int percent);
     void ShowPosition(double position);
     void OnPlayerClosed();
 

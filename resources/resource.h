@@ -25,3 +25,4 @@
 #include "ids/overlays.h"
 #include "ids/DownloadEncoder.h"
 #include "ids/settings.h"
+#include "ids/player.h"

@@ -15,12 +15,15 @@ public:
     virtual HWND Window() const = 0;
     // Loads the file without playing it; false when it cannot be loaded.
     virtual bool PlayFile(const std::wstring& path) = 0;
+    // False when playback does not start (the player is then stopped).
     virtual bool Play() = 0;
-    virtual void Pause() = 0;
+    // False when the player cannot pause (it then goes on playing).
+    virtual bool Pause() = 0;
     virtual void Stop() = 0;
     // Seconds.
     virtual double CurrentPosition() const = 0;
     virtual void SetCurrentPosition(double seconds) = 0;
+    // 0 or less while unknown (some players know it only once playback has begun).
     virtual double Duration() const = 0;
     virtual int PlayState() const = 0;
     // Re-labels the window with the language in force.

@@ -468,6 +468,190 @@ TEST_F(MainWindowTest, CloseToTrayWithoutAnIconMinimises) {
     EXPECT_TRUE(::IsWindow(W()));
 }
 
+// ------------------------------------------------------------------ player mode
+
+// A player that does what it is told and records it; its window is a hidden pop-up.
+struct FakePlayerState {
+    std::vector<std::string> calls;
+    std::vector<double> seeks;
+    bool loads = true, plays = true, pauses = true, destroyed = false;
+    double position = 0, duration = 3;
+    int state = IVideoPlayer::kStopped;
+};
+
+class FakePlayer final : public IVideoPlayer {
+public:
+    explicit FakePlayer(FakePlayerState& s)
+        : m_s(s), m_window(::CreateWindowExW(0, L"STATIC", L"player", WS_POPUP, 0, 0, 50, 50, nullptr, nullptr,
+                                             nullptr, nullptr)) {}
+    ~FakePlayer() override { m_s.destroyed = true; }
+    HWND Window() const override { return m_window.Get(); }
+    bool PlayFile(const std::wstring&) override { return Log("load", m_s.loads); }
+    bool Play() override {
+        if (m_s.plays) m_s.state = kPlaying;
+        return Log("play", m_s.plays);
+    }
+    bool Pause() override {
+        if (m_s.pauses) m_s.state = kPaused;
+        return Log("pause", m_s.pauses);
+    }
+    void Stop() override {
+        m_s.state = kStopped;
+        Log("stop", true);
+    }
+    double CurrentPosition() const override { return m_s.position; }
+    void SetCurrentPosition(double seconds) override { m_s.seeks.push_back(m_s.position = seconds); }
+    double Duration() const override { return m_s.duration; }
+    int PlayState() const override { return m_s.state; }
+    void ApplyLanguage() override {}
+
+private:
+    bool Log(const char* call, bool result) {
+        m_s.calls.push_back(call);
+        return result;
+    }
+    FakePlayerState& m_s;
+    vt::UniqueHwnd m_window;
+};
+
+class PlayerModeTest : public MainWindowTest {
+protected:
+    void SetUp() override {
+        MainWindowTest::SetUp();
+        clip = temp.Path() + L"clip.wmv";
+        vt::UniqueKernelHandle file(::CreateFileW(clip.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
+        const std::vector<char> bytes(3 * 1024, 'x');
+        DWORD written = 0;
+        ::WriteFile(file.Get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
+        companions.createPlayer = [this](HWND) { return std::make_unique<FakePlayer>(fake); };
+        companions.chooseVideoFile = [this](HWND, const wchar_t* f, const std::wstring& folder, std::wstring& path) {
+            // The filter list as the dialog gets it, up to its two closing NULs.
+            filter.clear();
+            for (; f; ++f) {
+                filter.push_back(*f);
+                if (filter.size() >= 2 && filter.back() == L'\0' && filter[filter.size() - 2] == L'\0') break;
+            }
+            initialFolder = folder;
+            path = clip;
+            return true;
+        };
+    }
+    // "P" when play shows, "A" when pause does; then enabled or "-" for open, region,
+    // record, the one of play and pause that shows, stop and settings.
+    std::wstring Buttons() const {
+        const bool play = ::IsWindowVisible(Item(IDC_MAIN_PLAY)) != FALSE;
+        std::wstring b = play ? L"P" : L"A";
+        const struct {
+            int id;
+            wchar_t c;
+        } all[] = {{IDC_MAIN_OPEN_VIDEO, L'o'}, {IDC_MAIN_REGION_TYPE, L'r'}, {IDC_MAIN_RECORD, L'R'},
+                   {play ? IDC_MAIN_PLAY : IDC_MAIN_PAUSE, play ? L'y' : L'p'}, {IDC_MAIN_STOP, L's'},
+                   {IDC_MAIN_SETTINGS, L'S'}};
+        for (const auto& a : all) b += ::IsWindowEnabled(Item(a.id)) ? a.c : L'-';
+        return b;
+    }
+    int Slider() const {
+        return dynamic_cast<CNSliderEx*>(vt::CWnd::FromHandle(Item(IDC_MAIN_POSITION)))->GetValue();
+    }
+    void Tick() { ::SendMessageW(W(), WM_TIMER, CScreenRecorderDlg::TIMER_PLAYER_POSITION, 0); }
+
+    FakePlayerState fake;
+    std::wstring clip, filter, initialFolder;
+};
+
+TEST_F(PlayerModeTest, ButtonsSliderAndTimeThroughAPlayback) {
+    Open();
+    Command(IDC_MAIN_OPEN_VIDEO);
+    ASSERT_TRUE(PumpUntil([&] { return fake.calls.size() == 2; }));
+    EXPECT_EQ((std::vector<std::string>{"load", "play"}), fake.calls);
+    static const wchar_t kFilter[] = L"Windows Media Video (*.wmv)\0*.wmv\0All Files (*.*)\0*.*\0\0";
+    EXPECT_EQ(std::wstring(kFilter, std::size(kFilter) - 1), filter);
+    EXPECT_EQ(OutDir(), initialFolder);
+    EXPECT_TRUE(::IsIconic(W()));
+    EXPECT_EQ(L"Ao--ps-", Buttons());
+    EXPECT_EQ(L"clip", Text(IDC_MAIN_FILENAME));
+    EXPECT_TRUE(::IsWindowVisible(Item(IDC_MAIN_FILENAME_CAPTION)));
+    EXPECT_EQ(LoadLanguageText(L"IDC_STC_SIZE") + L"3KB", Text(IDC_MAIN_SIZE));
+
+    // Position 1.9 s of 3: whole seconds on the slider and in the time.
+    fake.position = 1.9;
+    Tick();
+    EXPECT_EQ(33, Slider());
+    EXPECT_EQ(L"00:01/00:03", Text(IDC_MAIN_TIME));
+    // The slider seeks to its share of the length.
+    ::SendMessageW(W(), WM_SKIN_SLIDER_CHANGED, 100, 0);
+    EXPECT_EQ((std::vector<double>{3.0}), fake.seeks);
+    EXPECT_EQ(L"00:03/00:03", Text(IDC_MAIN_TIME));
+
+    // Pause and play again; a player that cannot pause goes on playing.
+    Command(IDC_MAIN_PAUSE);
+    ASSERT_TRUE(PumpUntil([&] { return Buttons() == L"Po--ys-"; })) << Buttons();
+    Command(IDC_MAIN_PLAY);
+    ASSERT_TRUE(PumpUntil([&] { return Buttons() == L"Ao--ps-"; })) << Buttons();
+    fake.pauses = false;
+    Command(IDC_MAIN_PAUSE);
+    apptest::Pump(100);
+    EXPECT_EQ(L"Ao--ps-", Buttons());
+
+    // The end of the file: the next tick stops, position 0.
+    fake.state = IVideoPlayer::kStopped;
+    fake.calls.clear();
+    Tick();
+    EXPECT_EQ((std::vector<std::string>{"stop"}), fake.calls);
+    EXPECT_EQ(L"00:00/00:03", Text(IDC_MAIN_TIME));
+    EXPECT_EQ(0, Slider());
+    EXPECT_EQ(L"Po--ys-", Buttons());
+
+    // The player window closed: idle with play offered again.
+    ::PostMessageW(W(), WM_PLAYER_CLOSED, 0, 0);
+    ASSERT_TRUE(PumpUntil([&] { return Buttons() == L"PorRy-S"; })) << Buttons();
+    EXPECT_FALSE(fake.destroyed);
+
+    // Start closes the player and records.
+    Command(IDC_MAIN_RECORD);
+    ASSERT_TRUE(WaitState(SessionState::Recording));
+    EXPECT_TRUE(fake.destroyed);
+}
+
+TEST_F(PlayerModeTest, UnknownLengthAndFilesThatDoNotPlay) {
+    // No length yet: position 0, nothing to seek to; the length is read again each tick.
+    fake.duration = 0;
+    Open();
+    Command(IDC_MAIN_OPEN_VIDEO);
+    ASSERT_TRUE(PumpUntil([&] { return fake.calls.size() == 2; }));
+    fake.position = 2.5;
+    Tick();
+    EXPECT_EQ(L"00:00/00:00", Text(IDC_MAIN_TIME));
+    EXPECT_EQ(0, Slider());
+    ::SendMessageW(W(), WM_SKIN_SLIDER_CHANGED, 50, 0);
+    EXPECT_TRUE(fake.seeks.empty());
+    fake.duration = 4.2;
+    Tick();
+    EXPECT_EQ(L"00:02/00:04", Text(IDC_MAIN_TIME));
+    EXPECT_EQ(50, Slider());
+
+    // A file that does not load, and one that does not play (stopped at once): told, idle.
+    const std::wstring told = FormatLanguageText(LoadLanguageText(L"IDS_PLAYER_OPEN_FAILED"), clip);
+    apptest::BoxWatcher boxes(W());
+    for (const bool loads : {false, true}) {
+        SCOPED_TRACE(loads);
+        fake.loads = loads;
+        fake.plays = false;
+        fake.calls.clear();
+        Command(IDC_MAIN_OPEN_VIDEO);
+        ASSERT_TRUE(PumpUntil([&] { return boxes.Count() == (loads ? 2u : 1u); }));
+        apptest::Pump(100);
+        EXPECT_EQ(told, boxes.Texts().back());
+        EXPECT_EQ(loads ? (std::vector<std::string>{"load", "play", "stop"}) : (std::vector<std::string>{"load"}),
+                  fake.calls);
+        EXPECT_EQ(L"AorR--S", Buttons());
+        EXPECT_FALSE(::IsWindowVisible(Item(IDC_MAIN_FILENAME)));
+    }
+    // Not in player mode any more: the start hot key records.
+    PressKey(VK_F1);
+    EXPECT_TRUE(WaitState(SessionState::Recording));
+}
+
 // The real settings window from the settings button, played by a second thread: what OK
 // confirms takes effect (the new start key records); the tray's Exit ends an open one
 // without committing it, and the program closes.

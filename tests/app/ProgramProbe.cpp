@@ -2,7 +2,7 @@
 //   program_probe windows [all]      one line per window of interest (all: every top-level
 //                                    window of the program's processes):
 //       hwnd|class|title|owner|left,top,right,bottom|visible|iconic|box text|time|size|file name|
-//       record enabled|stop enabled
+//       record enabled|stop enabled|player's file title
 //   program_probe post <hwnd> <message> <wParam>
 //   program_probe tray               "x y visible": where the first icon of Wine's tray sits
 //   program_probe text <hwnd> <control id>   the control's text, on one line
@@ -68,9 +68,11 @@ BOOL CALLBACK Print(HWND hwnd, LPARAM) {
     wchar_t titleBuffer[256] = {};
     ::InternalGetWindowText(hwnd, titleBuffer, 256);
     const std::wstring title = titleBuffer;
+    // The player window: its control (1054) and its file title (1064).
+    const bool player = ::GetDlgItem(hwnd, 1054) && ::GetDlgItem(hwnd, 1064);
     const bool ours = title == L"Tarn Video Recorder" || lstrcmpW(cls, L"ExplorerWClass") == 0 ||
                       lstrcmpW(cls, L"CabinetWClass") == 0 || lstrcmpW(cls, L"DTShadowWnd") == 0 ||
-                      lstrcmpW(cls, L"#32768") == 0 || OfProgram(hwnd) || OwnedByMainWindow(hwnd);
+                      lstrcmpW(cls, L"#32768") == 0 || OfProgram(hwnd) || OwnedByMainWindow(hwnd) || player;
     if (!ours) return TRUE;
     RECT rc{};
     ::GetWindowRect(hwnd, &rc);
@@ -82,7 +84,8 @@ BOOL CALLBACK Print(HWND hwnd, LPARAM) {
                         Text(::GetDlgItem(hwnd, 1037)) + L"|" + Text(::GetDlgItem(hwnd, 1038)) + L"|" +
                         Text(::GetDlgItem(hwnd, 1040)) + L"|" +
                         (::IsWindowEnabled(::GetDlgItem(hwnd, 1006)) ? L"1" : L"0") + L"|" +
-                        (::IsWindowEnabled(::GetDlgItem(hwnd, 1008)) ? L"1" : L"0");
+                        (::IsWindowEnabled(::GetDlgItem(hwnd, 1008)) ? L"1" : L"0") + L"|" +
+                        (player ? Text(::GetDlgItem(hwnd, 1064)) : std::wstring());
     PrintLine(line); // one line per window
     return TRUE;
 }

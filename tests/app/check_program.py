@@ -77,7 +77,7 @@ def probe(*extra):
         rows.append({"hwnd": int(f[0]), "cls": f[1], "title": f[2], "owner": int(f[3]),
                      "rect": [int(v) for v in f[4].split(",")], "visible": f[5] == "1", "iconic": f[6] == "1",
                      "text": f[7], "time": f[8], "size": f[9], "file": f[10],
-                     "record": f[11] == "1", "stop": f[12] == "1"})
+                     "record": f[11] == "1", "stop": f[12] == "1", "player": f[13] if len(f) > 13 else ""})
     return rows
 
 
@@ -345,6 +345,72 @@ def run_failure(name, out_dir, out, expected, prepare=None, restore=None, settin
             restore()
 
 
+def player_window(rows):
+    return next((r for r in rows if r["player"] and r["visible"]), None)
+
+
+def run_player(out):
+    """F: with OpenFileAfterRecord and sound, the recording opens in the player a second
+    after Stop and plays: the player names the file, the main window counts
+    "position/duration" and stops at the end; closing the player leaves the main idle."""
+    stage(win(out))
+    settings = ("[Video]\r\nRecordRegion=0\r\nRecordObject=1\r\nVideoQuality=1\r\nOutDir=%s\r\n"
+                "[Audio]\r\nRecordSystemVoice=1\r\nDeviceName=Default_Audio_Device\r\n[Common]\r\nMinWindow=0\r\nAutoUpdate=0\r\n"
+                "OpenFileAfterRecord=1\r\n" % win(out))
+    with open(os.path.join(STAGE, "Settings.ini"), "wb") as f:
+        f.write(b"\xff\xfe" + settings.encode("utf-16-le"))
+    prog = Program("F")
+    try:
+        if not check(prog.main is not None, "F: the main window shows"):
+            return
+        main = prog.main
+        started = click_until(main, 106, 145, lambda rows: (lambda m: m if m and not m["record"] else None)(main_window(rows)))
+        check(started is not None, "F: recording starts")
+        time.sleep(4)
+        click_until(main, 182, 145, lambda rows: (lambda m: m if m and not m["stop"] else None)(main_window(rows)),
+                    timeout=4)
+        player = wait_for(player_window, 15)
+        files = recordings(out)
+        check(len(files) == 1, f"F: one recording ({files})")
+        if not check(player is not None, "F: the player window opens"):
+            subprocess.run(["import", "-window", "root", os.path.join(BUILD, "e2e-program-F.png")])
+            return
+        name = files[0] if files else "?"
+        check(player["player"] == english("IDS_PLAYER_TITLE").replace("%s", name, 1),
+              f"F: the player's title names the file ({player['player']})")
+        counting = wait_for(lambda rows: (lambda m: m if m and re.match(r"^00:0[1-9]/00:0[3-5]$", m["time"]) else None)(
+            main_window(rows)), 8)
+        subprocess.run(["import", "-window", "root", os.path.join(BUILD, "e2e-program-player.png")])
+        if check(counting is not None, "F: the main window counts position/duration"):
+            check(not counting["record"] and counting["stop"], f"F: record off, stop on while playing ({counting['time']})")
+        folder = wait_for(browser, 8)
+        if folder:
+            post(folder["hwnd"], 0x10)
+        ended = wait_for(lambda rows: (lambda m: m if m and re.match(r"^00:00/00:0[3-5]$", m["time"]) else None)(
+            main_window(rows)), 10)
+        check(ended is not None, "F: at the end the position goes back to 0")
+        post(player["hwnd"], 0x10)
+        idle = wait_for(lambda rows: (lambda m: m if m and m["record"] and not player_window(rows) else None)(
+            main_window(rows)), 6)
+        check(idle is not None, "F: closing the player hides it and makes the main window idle")
+        # The open button: the file typed into the system's file dialog plays again.
+        dialog = click_until(main, 22, 145, box_of(main), timeout=8)
+        if check(dialog is not None, "F: the open button shows the file dialog") and files:
+            time.sleep(0.5)
+            xdo("type", "--delay", "20", win(os.path.join(out, files[0])))
+            xdo("key", "Return")
+            again = wait_for(lambda rows: (lambda m: m if m and player_window(rows) and re.match(
+                r"^00:0[1-9]/00:0[3-5]$", m["time"]) else None)(main_window(rows)), 12)
+            check(again is not None, "F: the chosen file plays in the player")
+            if again:
+                check(again["iconic"], "F: the main window is minimised meanwhile")
+        post(main["hwnd"], 0x10)
+        check(prog.wait(15) == 0, "F: WM_CLOSE ends the program")
+        check(not any("Failed" in t for t in prog.traces()), "F: no failure traces")
+    finally:
+        prog.kill()
+
+
 def wine(*args):
     subprocess.run([WINE_EXEC] + list(args), env=ENV, stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL,
                    stderr=subprocess.DEVNULL, timeout=120)
@@ -358,6 +424,7 @@ def main():
     run_buttons(os.path.join(out_root, "a", "out"))
     run_hot_keys(os.path.join(out_root, "b", "out"))
     run_close_while_recording(os.path.join(out_root, "c", "out"))
+    run_player(os.path.join(out_root, "f", "out"))
 
     # D: the encoder's objects are not registered (its version is): the creation message.
     standin = win(os.path.join(BIN, "standin_wmenc.dll"))

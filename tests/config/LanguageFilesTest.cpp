@@ -82,7 +82,7 @@ const wchar_t* const kIdentifiers[] = {
 // The texts that are filled with one argument.
 const std::set<std::wstring> kFormats = {L"IDS_CREATEDIR_FAILED", L"IDS_FOLDER_TIP", L"IDC_DLG_DOWNLOAD_PROFRESS2",
                                          L"IDC_DLG_DOWNLOAD_NOT_TRUSTED",
-                                         L"ID_MSG_UP_TO_DATE_VERSION", L"IDS_PLAYER_TITLE"};
+                                         L"ID_MSG_UP_TO_DATE_VERSION", L"IDS_PLAYER_TITLE", L"IDS_PLAYER_OPEN_FAILED"};
 
 struct ShippedFile {
     const wchar_t* name;

@@ -138,7 +138,7 @@ void CScreenRecorderDlg::ShowPosition(double position) {
     m_slider.SetValue(PlayerSliderPercent(p, d));
     const unsigned ps = p > 0 ? static_cast<unsigned>(p) : 0;
     const unsigned ds = d > 0 ? static_cast<unsigned>(d) : 0;
-    m_stcTime.SetText(vt::TimeText(ps) + L"/" + vt::TimeText(ds));
+    SetTimeText(vt::TimeText(ps) + L"/" + vt::TimeText(ds));
 }
 
 void CScreenRecorderDlg::OnPlayerClosed() {

@@ -344,7 +344,7 @@ void CScreenRecorderDlg::ClockTick() {
     if (!m_instanceRunning || m_state != SessionState::Recording) return;
     ++m_nRecordSeconds;
     const std::wstring time = vt::TimeText(m_nRecordSeconds);
-    m_stcTime.SetText(time);
+    SetTimeText(time);
     m_stcSize.SetText(LoadLanguageText(L"IDC_STC_SIZE") + vt::SizeText(m_strRecordFile.c_str()));
     if (m_controlBar) m_controlBar->SetTimeText(time);
 }

@@ -21,6 +21,8 @@ namespace {
 
 constexpr wchar_t kDefaultTitle[] = L"Tarn Video Recorder";
 constexpr wchar_t kLabelFace[] = L"Microsoft Sans Serif";
+constexpr int kTimeFontHeight = 28;
+constexpr int kTimeFontWeight = 600;
 constexpr COLORREF kLabelColour = RGB(31, 41, 51);
 constexpr RECT kTitleRect{26, 6, 200, 20};
 constexpr POINT kInfoPicture{6, 35};
@@ -138,10 +140,35 @@ void CScreenRecorderDlg::CreateControls() {
 
     SkinLabel(m_stcFileNameTip, IDC_MAIN_FILENAME_CAPTION, vt::RectXYWH(8, 35, 80, 20), 16, 400, DT_SINGLELINE, false);
     SkinLabel(m_stcFileName, IDC_MAIN_FILENAME, vt::RectXYWH(8, 60, 80, 30), 14, 400, DT_CENTER | DT_VCENTER, true);
-    SkinLabel(m_stcTime, IDC_MAIN_TIME, vt::RectXYWH(94, 36, 130, 30), 28, 600, DT_SINGLELINE | DT_CENTER, false);
+    SkinLabel(m_stcTime, IDC_MAIN_TIME, vt::RectXYWH(94, 36, 130, 30), kTimeFontHeight, kTimeFontWeight,
+              DT_SINGLELINE | DT_CENTER, false);
     SkinLabel(m_stcSize, IDC_MAIN_SIZE, vt::RectXYWH(94, 65, 130, 18), 14, 400, DT_SINGLELINE | DT_CENTER, false);
     SkinLabel(m_stcTip, IDC_MAIN_TIP, vt::RectXYWH(8, 50, 80, 20), 18, 400, DT_SINGLELINE, false);
-    m_stcTime.SetText(L"00:00");
+    SetTimeText(L"00:00");
+}
+
+void CScreenRecorderDlg::SetTimeText(const std::wstring& text) {
+    // Player mode's "position/length" is twice as wide as the clock the label was made for:
+    // the font shrinks until the whole text fits instead of ending in an ellipsis. Figures
+    // are equally wide, so only a new length is measured again.
+    if (text.size() != m_timeTextLength) {
+        m_timeTextLength = text.size();
+        RECT rc{};
+        ::GetClientRect(m_stcTime.GetSafeHwnd(), &rc);
+        vt::WindowDc dc(m_stcTime.GetSafeHwnd());
+        int height = kTimeFontHeight;
+        for (; dc.Get() && height > kTimeFontHeight / 2; --height) {
+            const LOGFONTW lf = vt::SkinLogFont(kLabelFace, height, kTimeFontWeight);
+            vt::UniqueFont font(::CreateFontIndirectW(&lf));
+            const HGDIOBJ old = ::SelectObject(dc.Get(), font.Get());
+            SIZE size{};
+            ::GetTextExtentPoint32W(dc.Get(), text.c_str(), static_cast<int>(text.size()), &size);
+            ::SelectObject(dc.Get(), old);
+            if (size.cx <= rc.right - rc.left) break;
+        }
+        m_stcTime.SetFont(kLabelFace, height, kTimeFontWeight);
+    }
+    m_stcTime.SetText(text);
 }
 
 void CScreenRecorderDlg::PlaceWindow() {

@@ -153,6 +153,8 @@ private:
     void PlayerTick();
     void SeekPlayer(int percent);
     void ShowPosition(double position);
+    // The time label's text, its font fitted to the label.
+    void SetTimeText(const std::wstring& text);
     void OnPlayerClosed();
 
     Companions m_companions;
@@ -203,6 +205,7 @@ private:
         m_btnSettings;
     CNSliderEx m_slider;
     CNStaticEx m_stcFileNameTip, m_stcFileName, m_stcTime, m_stcSize, m_stcTip;
+    size_t m_timeTextLength = 0;
 
     vt::CTimer m_timerUpdate, m_timerShadow, m_timerClock, m_timerPlayer, m_timerOpenFile, m_timerShowFolder;
 };

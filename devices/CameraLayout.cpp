@@ -80,8 +80,15 @@ LPCWSTR CameraCursorFor(int code) noexcept {
     }
 }
 
-bool KeepCloseButton(const RECT& window, POINT cursor) noexcept {
-    const RECT wide{window.left, window.top, window.right + 25, window.bottom};
+POINT CloseButtonPlace(const RECT& window, SIZE button, const RECT& screen) noexcept {
+    if (window.right + 1 + button.cx <= screen.right || window.left - 1 - button.cx < screen.left)
+        return POINT{window.right + 1, window.top};
+    return POINT{window.left - 1 - button.cx, window.top};
+}
+
+bool KeepCloseButton(const RECT& window, POINT cursor, bool buttonOnLeft) noexcept {
+    const RECT wide{buttonOnLeft ? window.left - 25 : window.left, window.top,
+                    buttonOnLeft ? window.right : window.right + 25, window.bottom};
     return ::PtInRect(&wide, cursor) != FALSE;
 }
 

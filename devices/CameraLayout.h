@@ -44,9 +44,13 @@ RECT CameraDragRect(int hitCode, const RECT& start, int dx, int dy) noexcept;
 // Cursor resource (IDC_*) shown over a hit code.
 LPCWSTR CameraCursorFor(int hitCode) noexcept;
 
+// Where the close button goes: one pixel right of the window, or left of it when the
+// right side would leave the screen (a camera in the screen's corner keeps its button).
+POINT CloseButtonPlace(const RECT& window, SIZE button, const RECT& screen) noexcept;
+
 // Whether the close button stays: the pointer is in the window rectangle widened by 25
-// pixels to the right.
-bool KeepCloseButton(const RECT& window, POINT cursor) noexcept;
+// pixels towards the side the button is on.
+bool KeepCloseButton(const RECT& window, POINT cursor, bool buttonOnLeft = false) noexcept;
 
 // Camera window inside a recorded rectangle: 160 x 120 (both halved when the rectangle
 // is narrower or lower than that), 1 pixel in from the bottom-right corner.

@@ -238,7 +238,10 @@ bool CDisplayCameraDlg::OnTimer(UINT_PTR id) {
         RECT window{};
         ::GetCursorPos(&cursor);
         ::GetWindowRect(m_hWnd, &window);
-        if (!KeepCloseButton(window, cursor)) ::ShowWindow(m_close->GetSafeHwnd(), SW_HIDE);
+        RECT button{};
+        ::GetWindowRect(m_close->GetSafeHwnd(), &button);
+        if (!KeepCloseButton(window, cursor, button.right <= window.left))
+            ::ShowWindow(m_close->GetSafeHwnd(), SW_HIDE);
     }
     DrawFrame();
     return true;
@@ -288,7 +291,13 @@ bool CDisplayCameraDlg::OnSize(UINT, int cx, int cy) {
 
 void CDisplayCameraDlg::ShowCloseButtonAt(const RECT& window) {
     if (!m_close) return;
-    ::SetWindowPos(m_close->GetSafeHwnd(), HWND_TOPMOST, window.right + 1, window.top, 0, 0,
+    RECT button{};
+    ::GetWindowRect(m_close->GetSafeHwnd(), &button);
+    const RECT screen{::GetSystemMetrics(SM_XVIRTUALSCREEN), ::GetSystemMetrics(SM_YVIRTUALSCREEN),
+                      ::GetSystemMetrics(SM_XVIRTUALSCREEN) + ::GetSystemMetrics(SM_CXVIRTUALSCREEN),
+                      ::GetSystemMetrics(SM_YVIRTUALSCREEN) + ::GetSystemMetrics(SM_CYVIRTUALSCREEN)};
+    const POINT at = CloseButtonPlace(window, SIZE{button.right - button.left, button.bottom - button.top}, screen);
+    ::SetWindowPos(m_close->GetSafeHwnd(), HWND_TOPMOST, at.x, at.y, 0, 0,
                    SWP_NOSIZE | SWP_NOACTIVATE | SWP_SHOWWINDOW);
 }
 

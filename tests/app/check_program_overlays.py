@@ -147,7 +147,10 @@ def main():
         time.sleep(max(0.0, 3.5 - (time.time() - t0)))
         cam = windows["camera"] or (1119, 679, 1279, 799)
         cx, cy = (cam[0] + cam[2]) // 2, cam[1] + 40
-        cp.xdo("mousemove", cx, cy, "mousedown", "1")
+        cp.xdo("mousemove", cx, cy)
+        time.sleep(0.3)
+        subprocess.run(["import", "-window", "root", os.path.join(OUT, "camera-corner.png")])
+        cp.xdo("mousedown", "1")
         for step in range(1, 6):
             cp.xdo("mousemove", cx - 60 * step, cy - 40 * step)
             time.sleep(0.1)

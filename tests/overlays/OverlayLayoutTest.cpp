@@ -200,6 +200,16 @@ TEST(CameraMouse, HitZonesDragRectanglesAndCursors) {
     EXPECT_TRUE(KeepCloseButton(start, POINT{320, 120}));
     EXPECT_FALSE(KeepCloseButton(start, POINT{325, 120}));
     EXPECT_FALSE(KeepCloseButton(start, POINT{330, 120}));
+    EXPECT_FALSE(KeepCloseButton(start, POINT{80, 120}));
+    EXPECT_TRUE(KeepCloseButton(start, POINT{80, 120}, true));
+
+    // The button goes left of a window at the screen's right edge, never off the screen.
+    const RECT screen{0, 0, 1280, 800};
+    const POINT right = CloseButtonPlace(start, SIZE{20, 20}, screen);
+    EXPECT_EQ(301, right.x);
+    EXPECT_EQ(start.top, right.y);
+    EXPECT_EQ(1119 - 21, CloseButtonPlace(RECT{1119, 679, 1279, 799}, SIZE{20, 20}, screen).x);
+    EXPECT_EQ(1259, CloseButtonPlace(RECT{0, 0, 1258, 100}, SIZE{20, 20}, screen).x);
 }
 
 TEST(CameraPlace, PictureInPictureAndUsableFrames) {

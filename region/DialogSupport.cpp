@@ -2,8 +2,6 @@
 
 #include "config/Language.h"
 #include "region/OverlayLayout.h"
-#include "toolkit/MemDC.h"
-#include "toolkit/Raii.h"
 
 void SetTextByKey(HWND window, const wchar_t* key) {
     const std::wstring text = LoadLanguageText(key);
@@ -74,15 +72,10 @@ bool CSettingsPreview::Attach(HWND hwnd) {
     return true;
 }
 
-bool CSettingsPreview::OnPaint() {
-    vt::PaintDc pdc(m_hWnd);
-    RECT client{};
-    ::GetClientRect(m_hWnd, &client);
-    vt::OffscreenDc off(pdc.Get(), client);
-    ::FillRect(off.Get(), &client, ::GetSysColorBrush(COLOR_BTNSHADOW));
+void CSettingsPreview::Paint(HDC dc, const RECT& client) {
+    ::FillRect(dc, &client, ::GetSysColorBrush(COLOR_BTNSHADOW));
     if (!m_background.IsNull())
-        m_background.Draw(off.Get(), 1, 1, m_background.GetWidth(), m_background.GetHeight(), 0, 0,
+        m_background.Draw(dc, 1, 1, m_background.GetWidth(), m_background.GetHeight(), 0, 0,
                           m_background.GetWidth(), m_background.GetHeight());
-    PaintOver(off.Get(), client);
-    return true;
+    PaintOver(dc, client);
 }

@@ -4,6 +4,7 @@
 
 #include "toolkit/ControlPlace.h"
 #include "toolkit/Image.h"
+#include "toolkit/PaintWnd.h"
 #include "toolkit/SkinControls.h"
 
 #include <windows.h>
@@ -26,13 +27,12 @@ bool CreateSettingsSlider(CNSliderEx& slider, HWND dialog, int id, int x, int y,
 
 // A settings dialog's preview: the sample picture (181) on a shadow-coloured ground,
 // painted off screen; the derived preview draws what it shows over it.
-class CSettingsPreview : public vt::CWnd {
+class CSettingsPreview : public vt::CPaintWnd {
 public:
     bool Attach(HWND hwnd);
 
 protected:
-    bool OnEraseBkgnd(HDC) override { return true; }
-    bool OnPaint() override;
+    void Paint(HDC dc, const RECT& client) final;
     virtual void PaintOver(HDC dc, const RECT& client) = 0;
 
 private:
